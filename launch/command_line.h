@@ -1,0 +1,32 @@
+#pragma once
+
+#include "launch_settings.h"
+
+#include <QStringList>
+
+namespace quibrel {
+
+inline const QString emulatorFileName = QStringLiteral("Zemu.exe");
+
+// The thirteen option pieces joined, each with its own leading blank.
+QString optionPieces(const LaunchSettings &settings);
+
+// The emulator's command line as one text: `separator` stands for the two directory separators.
+QString composeCommandLine(const LaunchSettings &settings, const QString &workingDirectory, QChar separator);
+
+// What is handed to the operating system: the emulator's path and its argument vector.
+struct EmulatorCommand {
+    QString program;
+    QStringList arguments;
+    bool operator==(const EmulatorCommand &other) const
+    {
+        return program == other.program && arguments == other.arguments;
+    }
+};
+
+// The command line split as a C runtime splits it, except that the emulator's path and the game's
+// path stay one argument each, blanks and all.
+EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &workingDirectory,
+                                QChar separator);
+
+} // namespace quibrel

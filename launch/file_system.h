@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quibrel {
+
+// File names on Linux are bytes. Bytes that are not UTF-8 are kept as lone surrogates U+DC80..U+DCFF,
+// so that every name, however it is encoded, survives the trip from the directory listing to the
+// emulator's argument vector unchanged.
+QString decodeFileName(const QByteArray &bytes);
+QByteArray encodeFileName(const QString &name);
+
+// The process's current working directory; an empty text and the reason in `error` when it cannot be read.
+QString currentWorkingDirectory(QString *error);
+
+} // namespace quibrel

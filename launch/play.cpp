@@ -1,0 +1,35 @@
+#include "play.h"
+
+#include "command_line.h"
+#include "emulator_process.h"
+#include "file_system.h"
+
+namespace quibrel {
+
+PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, QChar separator)
+{
+    if (settings.lblGameSelected.isEmpty()) {
+        frontEnd.showError(noGameMessage, errorTitle);
+        return PlayOutcome::Refused;
+    }
+    frontEnd.closeSoundDevice();
+
+    QString reason;
+    const QString workingDirectory = currentWorkingDirectory(&reason);
+    if (workingDirectory.isEmpty()) {
+        frontEnd.showError(QStringLiteral("The emulator cannot be started: the current directory cannot be "
+                                          "read (%1).")
+                               .arg(reason),
+                           errorTitle);
+        return PlayOutcome::Failed;
+    }
+    const EmulatorCommand command = emulatorCommand(settings, workingDirectory, separator);
+    if (!startDetached(command, &reason)) {
+        frontEnd.showError(QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason),
+                           errorTitle);
+        return PlayOutcome::Failed;
+    }
+    return PlayOutcome::Started;
+}
+
+} // namespace quibrel

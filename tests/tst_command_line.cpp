@@ -1,0 +1,186 @@
+#include "launch/command_line.h"
+
+#include <QTest>
+
+using namespace quibrel;
+
+Q_DECLARE_METATYPE(quibrel::LaunchSettings)
+
+namespace {
+
+LaunchSettings game(const QString &directory, const QString &name)
+{
+    LaunchSettings s;
+    s.FileBoxPath = directory;
+    s.lblGameSelected = name;
+    return s;
+}
+
+LaunchSettings example2()
+{
+    LaunchSettings s = game(QStringLiteral("D:\\ROMS"), QStringLiteral("PUZZLE.GB"));
+    s.frmVPeriod = VPeriod::optVPeriodCustom;
+    s.txtVPeriodCustom = QStringLiteral("500");
+    s.frmUPeriod = UPeriod::optUPeriodCustom;
+    s.txtUPeriodCustom = QStringLiteral("2");
+    s.frmScreenRefresh = ScreenRefresh::optNoDelay;
+    s.frmSound = Sound::optNoSound;
+    s.frmStereo = Stereo::optStereoReversed;
+    s.lblVolume = QStringLiteral("7");
+    s.frmJoystick = Joystick::optJoystickAutodetected;
+    s.frmIfreq = Ifreq::optIfreqCustom;
+    s.txtIfreqCustom = QStringLiteral("50");
+    s.frmVerbose = Verbose::optVerbose4;
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("00A-17B-C49");
+    s.frmBg = Bg::optBgCustom;
+    s.txtBgCustom = QStringLiteral("C:\\PICS\\BACK.BMP");
+    s.frmVideo = Video::optVideo3;
+    s.frmKeys = Keys::optKeysCustom;
+    s.txtKeysCustom = QStringLiteral("mykeys");
+    return s;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void windowsCommandLine_data();
+    void windowsCommandLine();
+    void optionPieces_data();
+    void optionPieces();
+    void argumentVector_data();
+    void argumentVector();
+};
+
+void TestCommandLine::windowsCommandLine_data()
+{
+    QTest::addColumn<LaunchSettings>("settings");
+    QTest::addColumn<QString>("workingDirectory");
+    QTest::addColumn<QString>("expected");
+
+    const QString emu = QStringLiteral("C:\\EMU");
+    QTest::newRow("example 1: every setting at its start value")
+        << game(emu, "PUZZLE.GB") << emu << QStringLiteral("C:\\EMU\\Zemu.exe C:\\EMU\\PUZZLE.GB -volume 10");
+    QTest::newRow("example 2: every group away from its start value")
+        << example2() << emu
+        << QStringLiteral("C:\\EMU\\Zemu.exe D:\\ROMS\\PUZZLE.GB -vperiod 500 -uperiod 2 -nodelay -sound 0 "
+                          "-stereo 2 -volume 7 -joystick 1 -ifreq 50 -verbose 4 -cheat 00A-17B-C49 "
+                          "-background C:\\PICS\\BACK.BMP -video 3 -keys mykeys");
+    QTest::newRow("blanks in folders are not quoted")
+        << game("C:\\MY GAMES", "PUZZLE.GB") << QStringLiteral("C:\\MY EMU")
+        << QStringLiteral("C:\\MY EMU\\Zemu.exe C:\\MY GAMES\\PUZZLE.GB -volume 10");
+    QTest::newRow("drive roots get a second backslash")
+        << game("D:\\", "PUZZLE.GB") << QStringLiteral("C:\\")
+        << QStringLiteral("C:\\\\Zemu.exe D:\\\\PUZZLE.GB -volume 10");
+    QTest::newRow("no game selected still composes")
+        << game(emu, "") << emu << QStringLiteral("C:\\EMU\\Zemu.exe C:\\EMU\\ -volume 10");
+}
+
+void TestCommandLine::windowsCommandLine()
+{
+    QFETCH(LaunchSettings, settings);
+    QFETCH(QString, workingDirectory);
+    QFETCH(QString, expected);
+    QCOMPARE(composeCommandLine(settings, workingDirectory, QLatin1Char('\\')), expected);
+}
+
+void TestCommandLine::optionPieces_data()
+{
+    QTest::addColumn<LaunchSettings>("settings");
+    QTest::addColumn<QString>("expected");
+
+    LaunchSettings s;
+    QTest::newRow("start values: only the volume") << s << QStringLiteral(" -volume 10");
+
+    s = {};
+    s.frmVPeriod = VPeriod::optVPeriodCustom;
+    s.frmUPeriod = UPeriod::optUPeriodCustom;
+    s.frmIfreq = Ifreq::optIfreqCustom;
+    s.frmCheat = Cheat::optCheat;
+    s.frmBg = Bg::optBgCustom;
+    s.frmKeys = Keys::optKeysCustom;
+    QTest::newRow("custom buttons with empty texts add nothing") << s << QStringLiteral(" -volume 10");
+
+    s = {};
+    s.txtVPeriodCustom = s.txtUPeriodCustom = s.txtIfreqCustom = s.txtCheat = s.txtBgCustom = s.txtKeysCustom =
+        QStringLiteral("ignored");
+    QTest::newRow("default buttons ignore their texts") << s << QStringLiteral(" -volume 10");
+
+    s = {};
+    s.frmIfreq = Ifreq::optIfreqCustom;
+    s.txtIfreqCustom = QStringLiteral("  ");
+    QTest::newRow("a text of blanks is not empty") << s << QStringLiteral(" -volume 10 -ifreq   ");
+
+    s = {};
+    s.frmSound = Sound::optNoSound;
+    s.frmStereo = Stereo::optStereoMono;
+    QTest::newRow("no sound keeps stereo and volume") << s << QStringLiteral(" -sound 0 -stereo 0 -volume 10");
+
+    s = {};
+    s.frmVerbose = Verbose::optVerbose0;
+    s.frmVideo = Video::optVideo5;
+    QTest::newRow("numbered buttons pass their number") << s << QStringLiteral(" -volume 10 -verbose 0 -video 5");
+
+    s = {};
+    s.frmVerbose = Verbose::optVerbose8;
+    s.frmVideo = Video::optVideo1;
+    s.frmStereo = Stereo::optStereoReversed;
+    QTest::newRow("last and first numbered buttons")
+        << s << QStringLiteral(" -stereo 2 -volume 10 -verbose 8 -video 1");
+
+    s = {};
+    s.frmKeys = Keys::optKeysCustom;
+    s.txtKeysCustom = QStringLiteral("-video 2");
+    s.frmVideo = Video::optVideo4;
+    s.lblVolume = QStringLiteral("0");
+    QTest::newRow("keys come last, after the video piece")
+        << s << QStringLiteral(" -volume 0 -video 4 -keys -video 2");
+}
+
+void TestCommandLine::optionPieces()
+{
+    QFETCH(LaunchSettings, settings);
+    QFETCH(QString, expected);
+    QCOMPARE(quibrel::optionPieces(settings), expected);
+}
+
+void TestCommandLine::argumentVector_data()
+{
+    QTest::addColumn<LaunchSettings>("settings");
+    QTest::addColumn<QString>("workingDirectory");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("start values") << game("/roms", "puzzle.gb") << QStringLiteral("/emu")
+                                  << QStringLiteral("/emu/Zemu.exe")
+                                  << QStringList{"/roms/puzzle.gb", "-volume", "10"};
+    QTest::newRow("game and emulator folders with blanks stay one argument")
+        << game("/my games", "my puzzle.gb") << QStringLiteral("/my emu") << QStringLiteral("/my emu/Zemu.exe")
+        << QStringList{"/my games/my puzzle.gb", "-volume", "10"};
+
+    LaunchSettings s = game("/roms", "a.gb");
+    s.frmBg = Bg::optBgCustom;
+    s.txtBgCustom = QStringLiteral(R"("/pics/my back.bmp")");
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("x\\y $(id) ;ls");
+    QTest::newRow("custom texts split as a C runtime splits them")
+        << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
+        << QStringList{"/roms/a.gb", "-volume", "10", "-cheat", "x\\y", "$(id)", ";ls", "-background",
+                       "/pics/my back.bmp"};
+}
+
+void TestCommandLine::argumentVector()
+{
+    QFETCH(LaunchSettings, settings);
+    QFETCH(QString, workingDirectory);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const EmulatorCommand command = emulatorCommand(settings, workingDirectory, QLatin1Char('/'));
+    QCOMPARE(command.program, program);
+    QCOMPARE(command.arguments, arguments);
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_command_line.moc"

@@ -1,0 +1,255 @@
+#include "launch/file_system.h"
+#include "launch/play.h"
+#include "stub_emulator.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quibrel;
+
+Q_DECLARE_METATYPE(quibrel::LaunchSettings)
+
+namespace {
+
+// Records what PLAY did to the window around it.
+struct FakeFrontEnd {
+    QStringList errors;
+    QStringList titles;
+    int soundCloses = 0;
+    PlayFrontEnd frontEnd()
+    {
+        return {[this](const QString &text, const QString &title) {
+                    errors << text;
+                    titles << title;
+                },
+                [this] { ++soundCloses; }};
+    }
+};
+
+QByteArrayList bytes(const QStringList &texts)
+{
+    QByteArrayList list;
+    for (const QString &text : texts)
+        list << encodeFileName(text);
+    return list;
+}
+
+} // namespace
+
+class TestEmulatorLaunch : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void emulatorReceives_data();
+    void emulatorReceives();
+    void shellCharactersStayLiteral();
+    void refusesWithoutGame();
+    void everyPlayStartsAProcess();
+    void failedStartIsReported_data();
+    void failedStartIsReported();
+    void workingDirectoryGone();
+
+private:
+    QTemporaryDir *m_root = nullptr;
+    QString m_originalDirectory;
+};
+
+void TestEmulatorLaunch::init()
+{
+    m_originalDirectory = QDir::currentPath();
+    m_root = new QTemporaryDir;
+    QVERIFY(m_root->isValid());
+}
+
+void TestEmulatorLaunch::cleanup()
+{
+    QDir::setCurrent(m_originalDirectory);
+    delete m_root;
+    m_root = nullptr;
+}
+
+void TestEmulatorLaunch::emulatorReceives_data()
+{
+    QTest::addColumn<QString>("workingFolder");
+    QTest::addColumn<LaunchSettings>("settings");
+    QTest::addColumn<QStringList>("expected"); // after the program; %G is the game folder
+
+    LaunchSettings s;
+    s.FileBoxPath = QStringLiteral("%G");
+    s.lblGameSelected = QStringLiteral("PUZZLE.GB");
+    QTest::newRow("every setting at its start value") << "emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
+    QTest::newRow("working directory with a blank") << "my emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
+
+    s.FileBoxPath = QStringLiteral("%G/MY GAMES");
+    QTest::newRow("game folder with a blank")
+        << "emu" << s << QStringList{"%G/MY GAMES/PUZZLE.GB", "-volume", "10"};
+
+    s.FileBoxPath = QStringLiteral("%G");
+    s.lblGameSelected = QString::fromUtf8("caf\xc3\xa9 \"x\" ") + decodeFileName("\xff\xfe.gb");
+    QTest::newRow("game name with quotes, blanks and bytes that are not UTF-8")
+        << "emu" << s << QStringList{"%G/" + s.lblGameSelected, "-volume", "10"};
+
+    s.lblGameSelected = QStringLiteral("PUZZLE.GB");
+    s.frmVPeriod = VPeriod::optVPeriodCustom;
+    s.txtVPeriodCustom = QStringLiteral("500");
+    s.frmUPeriod = UPeriod::optUPeriodCustom;
+    s.txtUPeriodCustom = QStringLiteral("2");
+    s.frmScreenRefresh = ScreenRefresh::optNoDelay;
+    s.frmSound = Sound::optNoSound;
+    s.frmStereo = Stereo::optStereoReversed;
+    s.lblVolume = QStringLiteral("7");
+    s.frmJoystick = Joystick::optJoystickAutodetected;
+    s.frmIfreq = Ifreq::optIfreqCustom;
+    s.txtIfreqCustom = QStringLiteral("50");
+    s.frmVerbose = Verbose::optVerbose4;
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("00A-17B-C49");
+    s.frmBg = Bg::optBgCustom;
+    s.txtBgCustom = QStringLiteral("/pics/back.bmp");
+    s.frmVideo = Video::optVideo3;
+    s.frmKeys = Keys::optKeysCustom;
+    s.txtKeysCustom = QStringLiteral("mykeys");
+    QTest::newRow("every group away from its start value")
+        << "emu" << s
+        << QStringList{"%G/PUZZLE.GB", "-vperiod", "500", "-uperiod", "2", "-nodelay", "-sound", "0",
+                       "-stereo", "2", "-volume", "7", "-joystick", "1", "-ifreq", "50", "-verbose", "4",
+                       "-cheat", "00A-17B-C49", "-background", "/pics/back.bmp", "-video", "3", "-keys",
+                       "mykeys"};
+
+    LaunchSettings custom;
+    custom.FileBoxPath = QStringLiteral("%G");
+    custom.lblGameSelected = QStringLiteral("a.gb");
+    custom.frmKeys = Keys::optKeysCustom;
+    custom.txtKeysCustom = QStringLiteral("-video 2");
+    custom.frmBg = Bg::optBgCustom;
+    custom.txtBgCustom = QStringLiteral(R"("/my pics/back.bmp" it's)");
+    QTest::newRow("custom texts: quotes group, words split")
+        << "emu" << custom
+        << QStringList{"%G/a.gb", "-volume", "10", "-background", "/my pics/back.bmp", "it's", "-keys",
+                       "-video", "2"};
+}
+
+void TestEmulatorLaunch::emulatorReceives()
+{
+    QFETCH(QString, workingFolder);
+    QFETCH(LaunchSettings, settings);
+    QFETCH(QStringList, expected);
+
+    const QString working = m_root->filePath(workingFolder);
+    QVERIFY(QDir().mkpath(working));
+    StubEmulator stub(working);
+    QVERIFY(QDir::setCurrent(working));
+    settings.FileBoxPath.replace(QStringLiteral("%G"), m_root->path());
+    expected.replaceInStrings(QStringLiteral("%G"), m_root->path());
+
+    FakeFrontEnd window;
+    QCOMPARE(play(settings, window.frontEnd()), PlayOutcome::Started);
+    QCOMPARE(window.errors, QStringList());
+    QCOMPARE(window.soundCloses, 1);
+    QCOMPARE(stub.waitForRecord(), QByteArrayList{encodeFileName(stub.programPath())} + bytes(expected));
+}
+
+void TestEmulatorLaunch::shellCharactersStayLiteral()
+{
+    StubEmulator stub(m_root->path());
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s;
+    s.FileBoxPath = m_root->path();
+    s.lblGameSelected = QStringLiteral("$(touch game).gb");
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("$(touch made) `touch tick` ; ls | touch piped");
+    FakeFrontEnd window;
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Started);
+    const QByteArrayList record = stub.waitForRecord();
+    QCOMPARE(record.mid(1), bytes({m_root->filePath(s.lblGameSelected), "-volume", "10", "-cheat", "$(touch",
+                                   "made)", "`touch", "tick`", ";", "ls", "|", "touch", "piped"}));
+    for (const char *name : {"made", "made)", "tick", "tick`", "piped", "game"})
+        QVERIFY2(!QFile::exists(m_root->filePath(name)), name);
+}
+
+void TestEmulatorLaunch::refusesWithoutGame()
+{
+    StubEmulator stub(m_root->path());
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s;
+    s.FileBoxPath = m_root->path();
+    FakeFrontEnd window;
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Refused);
+    QCOMPARE(window.errors, QStringList{"You must chose a game first!"});
+    QCOMPARE(window.titles, QStringList{"Error"});
+    QCOMPARE(window.soundCloses, 0);
+    QVERIFY(!stub.ranWithin(300));
+}
+
+void TestEmulatorLaunch::everyPlayStartsAProcess()
+{
+    StubEmulator stub(m_root->path());
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s;
+    s.FileBoxPath = m_root->path();
+    s.lblGameSelected = QStringLiteral("a.gb");
+    FakeFrontEnd window;
+    for (int press = 1; press <= 2; ++press) {
+        stub.clearRecord();
+        QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Started);
+        QCOMPARE(stub.waitForRecord().size(), 4);
+        QCOMPARE(window.soundCloses, press);
+    }
+}
+
+void TestEmulatorLaunch::failedStartIsReported_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no Zemu.exe") << "missing" << "No such file or directory";
+    QTest::newRow("Zemu.exe not executable") << "plain" << "Permission denied";
+    QTest::newRow("Zemu.exe a directory") << "directory" << "Permission denied";
+    QTest::newRow("Zemu.exe not a program") << "garbage" << "Exec format error";
+}
+
+void TestEmulatorLaunch::failedStartIsReported()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString program = m_root->filePath("Zemu.exe");
+    if (kind == "plain" || kind == "garbage") {
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x01\x02\x03 not a program");
+        file.close();
+        if (kind == "garbage")
+            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    } else if (kind == "directory") {
+        QVERIFY(QDir().mkdir(program));
+    }
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s;
+    s.FileBoxPath = m_root->path();
+    s.lblGameSelected = QStringLiteral("a.gb");
+    FakeFrontEnd window;
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
+    QCOMPARE(window.soundCloses, 1); // closed before the start was tried
+    QCOMPARE(window.titles, QStringList{"Error"});
+    QCOMPARE(window.errors.size(), 1);
+    QVERIFY2(window.errors[0].contains(program), qPrintable(window.errors[0]));
+    QVERIFY2(window.errors[0].contains(reason), qPrintable(window.errors[0]));
+}
+
+void TestEmulatorLaunch::workingDirectoryGone()
+{
+    const QString doomed = m_root->filePath("doomed");
+    QVERIFY(QDir().mkdir(doomed));
+    QVERIFY(QDir::setCurrent(doomed));
+    QVERIFY(QDir().rmdir(doomed));
+    LaunchSettings s;
+    s.FileBoxPath = m_root->path();
+    s.lblGameSelected = QStringLiteral("a.gb");
+    FakeFrontEnd window;
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
+    QCOMPARE(window.errors.size(), 1);
+    QVERIFY2(window.errors[0].contains("current directory"), qPrintable(window.errors[0]));
+}
+
+QTEST_GUILESS_MAIN(TestEmulatorLaunch)
+#include "tst_emulator_launch.moc"
