@@ -1,0 +1,229 @@
+#include "multimedia_control.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QDir>
+#include <QFile>
+#include <QMediaDevices>
+#include <QRegularExpression>
+
+#include <optional>
+#include <sndfile.h>
+
+namespace quibrel {
+
+namespace {
+
+struct Wave {
+    QAudioFormat format;
+    QByteArray samples; // 16-bit PCM, interleaved
+};
+
+bool isWaveAudio(const QString &deviceType)
+{
+    return deviceType.compare(QLatin1String("WaveAudio"), Qt::CaseInsensitive) == 0;
+}
+
+bool isWaveFile(const SF_INFO &info)
+{
+    const int type = info.format & SF_FORMAT_TYPEMASK;
+    return type == SF_FORMAT_WAV || type == SF_FORMAT_WAVEX;
+}
+
+// The whole sound of a wave file, decoded to 16-bit samples; nothing when the file cannot be read, is not
+// a wave file or holds no sound.
+std::optional<Wave> decodeWave(const QString &path)
+{
+    SF_INFO info = {};
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file)
+        return std::nullopt;
+    std::optional<Wave> wave;
+    if (isWaveFile(info) && info.frames > 0 && info.channels > 0 && info.samplerate > 0) {
+        QByteArray samples(info.frames * info.channels * qsizetype(sizeof(short)), Qt::Uninitialized);
+        const sf_count_t frames =
+            sf_readf_short(file, reinterpret_cast<short *>(samples.data()), info.frames);
+        if (frames > 0) {
+            samples.truncate(frames * info.channels * qsizetype(sizeof(short)));
+            QAudioFormat format;
+            format.setSampleRate(info.samplerate);
+            format.setChannelCount(info.channels);
+            format.setSampleFormat(QAudioFormat::Int16);
+            wave = Wave{format, samples};
+        }
+    }
+    sf_close(file);
+    return wave;
+}
+
+// The entry of `directory` named `name`: the exact name if there is one, else the first whose name differs
+// only in case.
+QString findEntry(const QString &directory, const QString &name)
+{
+    const QStringList entries = QDir(directory).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    if (entries.contains(name))
+        return name;
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return {};
+}
+
+} // namespace
+
+MultimediaControl::MultimediaControl(QObject *parent)
+    : QObject(parent)
+{
+}
+
+MultimediaControl::~MultimediaControl()
+{
+    releaseOutput();
+}
+
+// The notify and wait flags are kept but change nothing: "Open" always completes before it returns,
+// "Play" never waits, and no completion notice is ever given.
+void MultimediaControl::setNotify(bool notify)
+{
+    m_notify = notify;
+}
+
+void MultimediaControl::setWait(bool wait)
+{
+    m_wait = wait;
+}
+
+// The sound server mixes every program's output, so the device is never held against others.
+void MultimediaControl::setShareable(bool shareable)
+{
+    m_shareable = shareable;
+}
+
+void MultimediaControl::setDeviceType(const QString &deviceType)
+{
+    m_deviceType = deviceType;
+}
+
+void MultimediaControl::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+}
+
+void MultimediaControl::setCommand(const QString &command)
+{
+    emit commandReceived(command);
+    if (command == QLatin1String("Open"))
+        open();
+    else if (command == QLatin1String("Play"))
+        play();
+    else if (command == QLatin1String("Close"))
+        close();
+}
+
+MultimediaControl::State MultimediaControl::state() const
+{
+    return m_state;
+}
+
+QString MultimediaControl::localPath(const QString &fileName, const QString &drivesRoot)
+{
+    static const QRegularExpression drivePath(QStringLiteral("^([A-Za-z]):(.*)$"));
+    const QRegularExpressionMatch match = drivePath.match(fileName);
+    if (!match.hasMatch())
+        return fileName;
+
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    const QStringList components =
+        QStringList{match.captured(1).toLower()} + match.captured(2).split(separators, Qt::SkipEmptyParts);
+    QString path = drivesRoot;
+    for (const QString &component : components) {
+        const QString entry = findEntry(path, component);
+        if (entry.isEmpty())
+            return {};
+        path += QLatin1Char('/') + entry;
+    }
+    return path;
+}
+
+void MultimediaControl::open()
+{
+    if (m_state != State::Closed || !isWaveAudio(m_deviceType))
+        return;
+    const QString path = localPath(m_fileName);
+    if (path.isEmpty())
+        return;
+    std::optional<Wave> wave = decodeWave(path);
+    if (!wave)
+        return;
+    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    if (output.isNull() || !output.isFormatSupported(wave->format))
+        return;
+
+    m_samples = std::move(wave->samples);
+    m_samplesDevice.setBuffer(&m_samples);
+    m_samplesDevice.open(QIODevice::ReadOnly);
+    m_sink = std::make_unique<QAudioSink>(output, wave->format);
+    // Queued, so that the output may be released in reply to the end of the sound without being
+    // destroyed inside its own signal.
+    connect(m_sink.get(), &QAudioSink::stateChanged, this, &MultimediaControl::sinkStateChanged,
+            Qt::QueuedConnection);
+    setState(State::Ready);
+}
+
+void MultimediaControl::play()
+{
+    if (m_state != State::Ready)
+        return;
+    m_samplesDevice.seek(0);
+    m_sink->start(&m_samplesDevice);
+    if (m_sink->state() == QAudio::StoppedState)
+        return;
+    setState(State::Playing);
+}
+
+void MultimediaControl::close()
+{
+    if (m_state == State::Closed)
+        return;
+    releaseOutput();
+    setState(State::Closed);
+}
+
+// The sound has played to its end (or the sound server dropped it): the device stays open, ready to play
+// again.
+void MultimediaControl::sinkStateChanged()
+{
+    if (m_state != State::Playing || !m_sink)
+        return;
+    const QAudio::State sinkState = m_sink->state();
+    const bool ended = sinkState == QAudio::IdleState ||
+                       (sinkState == QAudio::StoppedState && m_sink->error() != QAudio::NoError);
+    if (!ended)
+        return;
+    m_sink->stop();
+    setState(State::Ready);
+}
+
+void MultimediaControl::releaseOutput()
+{
+    if (m_sink) {
+        m_sink->disconnect(this);
+        m_sink->stop();
+        m_sink.reset();
+    }
+    m_samplesDevice.close();
+    m_samples.clear();
+}
+
+void MultimediaControl::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+} // namespace quibrel

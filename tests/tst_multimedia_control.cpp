@@ -1,0 +1,480 @@
+#include "sound/multimedia_control.h"
+
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <sndfile.h>
+#include <vector>
+
+using namespace quibrel;
+using State = MultimediaControl::State;
+
+namespace {
+
+constexpr int sampleRate = 22050;
+const char childVariable[] = "QUIBREL_TEST_WITHOUT_SOUND_SERVER";
+
+// Writes a 440 Hz tone of `seconds` in the given libsndfile format.
+bool writeTone(const QString &path, double seconds, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16)
+{
+    SF_INFO info = {};
+    info.samplerate = sampleRate;
+    info.channels = 1;
+    info.format = format;
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    std::vector<short> samples(std::lround(seconds * sampleRate));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = short(8000 * std::sin(2 * M_PI * 440 * double(i) / sampleRate));
+    const bool written =
+        sf_writef_short(file, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
+    sf_close(file);
+    return written;
+}
+
+bool writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+enum class Content { Tone, Text, Nothing, ToneCutInHeader, ToneHeaderOnly, AiffTone };
+
+// Writes a one-second file of the given kind.
+bool writeFile(const QString &path, Content content)
+{
+    const int canonicalHeaderSize = 44;
+    switch (content) {
+    case Content::Tone:
+        return writeTone(path, 1);
+    case Content::Text:
+        return writeText(path, "This is not a sound.\n");
+    case Content::Nothing:
+        return writeText(path, {});
+    case Content::ToneCutInHeader:
+        return writeTone(path, 1) && QFile::resize(path, 30);
+    case Content::ToneHeaderOnly:
+        return writeTone(path, 1) && QFile::resize(path, canonicalHeaderSize);
+    case Content::AiffTone:
+        return writeTone(path, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    }
+    return false;
+}
+
+bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return true;
+}
+
+bool soundServerAnswers()
+{
+    return pactl({QStringLiteral("info")});
+}
+
+// The playback streams that the sound server holds for this process; -1 when it cannot be asked.
+int streamsOfThisProcess()
+{
+    QByteArray output;
+    if (!pactl({QStringLiteral("--format=json"), QStringLiteral("list"), QStringLiteral("sink-inputs")},
+               &output))
+        return -1;
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    int streams = 0;
+    for (const QJsonValue &input : QJsonDocument::fromJson(output).array()) {
+        const QJsonObject properties = input[QLatin1String("properties")].toObject();
+        if (properties[QLatin1String("application.process.id")].toString() == pid)
+            ++streams;
+    }
+    return streams;
+}
+
+QList<State> states(const QSignalSpy &spy)
+{
+    QList<State> list;
+    for (const QList<QVariant> &arguments : spy)
+        list << arguments.at(0).value<State>();
+    return list;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Content)
+
+// Without a sound server these cases cannot show anything; scripts/test always starts one.
+#define REQUIRE_SOUND_SERVER()                                                                               \
+    do {                                                                                                     \
+        if (!m_soundServer) {                                                                                \
+            if (qEnvironmentVariableIsSet("PULSE_SERVER"))                                                   \
+                QFAIL("PULSE_SERVER is set, but no sound server answers there");                             \
+            QSKIP("No sound server: start one (scripts/virtual-session start_sound) or run scripts/test");   \
+        }                                                                                                    \
+    } while (false)
+
+class TestMultimediaControl : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void openGivesReadyAndStaysSilent();
+    void playGivesPlayingAndAStream();
+    void endOfSoundGivesReady();
+    void playAfterTheEndPlaysAgain();
+    void closeWhilePlayingStopsAtOnce();
+    void closeWhenReadyCloses();
+    void closeWhenClosedDoesNothing();
+    void playWhenClosedDoesNothing();
+    void otherCommandsDoNothing_data();
+    void otherCommandsDoNothing();
+    void failedOpenStaysClosedAndSilent_data();
+    void failedOpenStaysClosedAndSilent();
+    void waveCutInsideItsSoundPlaysWhatIsThere();
+    void openWithoutSoundServer();
+    void localPath_data();
+    void localPath();
+
+private:
+    QString file(const QString &name) const { return m_files->filePath(name); }
+    // Gives the control the settings the window gives it, with `fileName` in place of the fixed path.
+    void prepare(MultimediaControl &control, const QString &fileName,
+                 const QString &deviceType = QStringLiteral("WaveAudio"));
+
+    bool m_soundServer = false;
+    QTemporaryDir *m_files = nullptr;
+};
+
+void TestMultimediaControl::initTestCase()
+{
+    m_soundServer = !qEnvironmentVariableIsSet(childVariable) && soundServerAnswers();
+}
+
+void TestMultimediaControl::init()
+{
+    m_files = new QTemporaryDir;
+    QVERIFY(m_files->isValid());
+}
+
+void TestMultimediaControl::cleanup()
+{
+    delete m_files;
+    m_files = nullptr;
+}
+
+void TestMultimediaControl::prepare(MultimediaControl &control, const QString &fileName,
+                                    const QString &deviceType)
+{
+    control.setNotify(false);
+    control.setWait(true);
+    control.setShareable(false);
+    control.setDeviceType(deviceType);
+    control.setFileName(fileName);
+}
+
+void TestMultimediaControl::openGivesReadyAndStaysSilent()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 1.5));
+    MultimediaControl control;
+    QCOMPARE(control.state(), State::Closed);
+    prepare(control, file("sting.wav"));
+    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
+
+    QElapsedTimer timer;
+    timer.start();
+    control.setCommand("Open");
+    qInfo("\"Open\" of a 1.5 s wave took %.2f ms", timer.nsecsElapsed() / 1e6);
+
+    QCOMPARE(control.state(), State::Ready);
+    QCOMPARE(states(spy), QList<State>{State::Ready});
+    QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+void TestMultimediaControl::playGivesPlayingAndAStream()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 10));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    control.setCommand("Open");
+
+    control.setCommand("Play");
+
+    QCOMPARE(control.state(), State::Playing);
+    QTRY_COMPARE(streamsOfThisProcess(), 1);
+    QCOMPARE(control.state(), State::Playing);
+}
+
+void TestMultimediaControl::endOfSoundGivesReady()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 0.3));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
+    control.setCommand("Open");
+    control.setCommand("Play");
+
+    QTRY_COMPARE_WITH_TIMEOUT(control.state(), State::Ready, 20000);
+
+    QCOMPARE(states(spy), (QList<State>{State::Ready, State::Playing, State::Ready}));
+    QTRY_COMPARE(streamsOfThisProcess(), 0);
+}
+
+void TestMultimediaControl::playAfterTheEndPlaysAgain()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 0.3));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    control.setCommand("Open");
+    control.setCommand("Play");
+    QTRY_COMPARE_WITH_TIMEOUT(control.state(), State::Ready, 20000);
+
+    control.setCommand("Play");
+
+    QCOMPARE(control.state(), State::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(control.state(), State::Ready, 20000);
+}
+
+void TestMultimediaControl::closeWhilePlayingStopsAtOnce()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 30));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    control.setCommand("Open");
+    control.setCommand("Play");
+    QTRY_COMPARE(streamsOfThisProcess(), 1);
+
+    control.setCommand("Close");
+
+    QCOMPARE(control.state(), State::Closed);
+    QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+void TestMultimediaControl::closeWhenReadyCloses()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 1));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    control.setCommand("Open");
+
+    control.setCommand("Close");
+
+    QCOMPARE(control.state(), State::Closed);
+    control.setCommand("Play");
+    QCOMPARE(control.state(), State::Closed);
+    QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+void TestMultimediaControl::closeWhenClosedDoesNothing()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 1));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
+
+    control.setCommand("Close");
+    control.setCommand("Close");
+
+    QCOMPARE(control.state(), State::Closed);
+    QCOMPARE(spy.count(), 0);
+    // The device can still be opened afterwards.
+    control.setCommand("Open");
+    QCOMPARE(control.state(), State::Ready);
+}
+
+void TestMultimediaControl::playWhenClosedDoesNothing()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 1));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
+
+    control.setCommand("Play");
+
+    QCOMPARE(control.state(), State::Closed);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+void TestMultimediaControl::otherCommandsDoNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Stop") << "Stop";
+    QTest::newRow("lower-case close") << "close";
+    QTest::newRow("Close with a blank") << "Close ";
+    QTest::newRow("empty") << "";
+}
+
+void TestMultimediaControl::otherCommandsDoNothing()
+{
+    REQUIRE_SOUND_SERVER();
+    QFETCH(QString, command);
+    QVERIFY(writeTone(file("sting.wav"), 10));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    control.setCommand("Open");
+    control.setCommand("Play");
+    QTRY_COMPARE(streamsOfThisProcess(), 1);
+
+    control.setCommand(command);
+
+    QCOMPARE(control.state(), State::Playing);
+    QCOMPARE(streamsOfThisProcess(), 1);
+}
+
+void TestMultimediaControl::failedOpenStaysClosedAndSilent_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("deviceType");
+    QTest::addColumn<Content>("content");
+
+    const QString wave = "WaveAudio";
+    QTest::newRow("missing file") << "absent.wav" << wave << Content::Tone;
+    QTest::newRow("missing directory") << "absent/sting.wav" << wave << Content::Tone;
+    QTest::newRow("text file") << "sting.wav" << wave << Content::Text;
+    QTest::newRow("empty file") << "sting.wav" << wave << Content::Nothing;
+    QTest::newRow("wave cut inside its header") << "sting.wav" << wave << Content::ToneCutInHeader;
+    QTest::newRow("wave header without sound") << "sting.wav" << wave << Content::ToneHeaderOnly;
+    QTest::newRow("AIFF sound") << "sting.wav" << wave << Content::AiffTone;
+    QTest::newRow("device type CDAudio") << "sting.wav"
+                                         << "CDAudio" << Content::Tone;
+    QTest::newRow("no device type") << "sting.wav"
+                                    << "" << Content::Tone;
+}
+
+void TestMultimediaControl::failedOpenStaysClosedAndSilent()
+{
+    REQUIRE_SOUND_SERVER();
+    QFETCH(QString, fileName);
+    QFETCH(QString, deviceType);
+    QFETCH(Content, content);
+    QVERIFY(writeFile(file("sting.wav"), content));
+    MultimediaControl control;
+    prepare(control, file(fileName), deviceType);
+    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
+
+    control.setCommand("Open");
+    QCOMPARE(control.state(), State::Closed);
+    control.setCommand("Play");
+    QCOMPARE(control.state(), State::Closed);
+    control.setCommand("Close");
+
+    QCOMPARE(control.state(), State::Closed);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+// As most players do, a wave file whose end is missing plays the sound that is left.
+void TestMultimediaControl::waveCutInsideItsSoundPlaysWhatIsThere()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 1));
+    QVERIFY(QFile::resize(file("sting.wav"), 44 + sampleRate / 2));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+
+    control.setCommand("Open");
+    QCOMPARE(control.state(), State::Ready);
+    control.setCommand("Play");
+    QCOMPARE(control.state(), State::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(control.state(), State::Ready, 20000);
+}
+
+// The default output is looked up once per process, so the case without any sound server runs in a child
+// process of this test, pointed at a server that does not exist.
+void TestMultimediaControl::openWithoutSoundServer()
+{
+    if (qEnvironmentVariableIsSet(childVariable)) {
+        QVERIFY(QMediaDevices::defaultAudioOutput().isNull());
+        QVERIFY(writeTone(file("sting.wav"), 1));
+        MultimediaControl control;
+        prepare(control, file("sting.wav"));
+        control.setCommand("Open");
+        QCOMPARE(control.state(), State::Closed);
+        control.setCommand("Play");
+        QCOMPARE(control.state(), State::Closed);
+        control.setCommand("Close");
+        QCOMPARE(control.state(), State::Closed);
+        return;
+    }
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("openWithoutSoundServer")});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+    QVERIFY2(output.contains("PASS   : TestMultimediaControl::openWithoutSoundServer()"), output.constData());
+}
+
+void TestMultimediaControl::localPath_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("found"); // below the drives' root; empty when nothing is found
+
+    const QString sting = "d/Vud/Musiques/WAVE/NewSting.wav";
+    QTest::newRow("every component in other case") << R"(D:\VUD\MUSIQUES\WAVE\NEWSTING.WAV)" << sting;
+    QTest::newRow("lower-case drive letter") << R"(d:\vud\musiques\wave\newsting.wav)" << sting;
+    QTest::newRow("forward slashes") << "D:/VUD/MUSIQUES/WAVE/NEWSTING.WAV" << sting;
+    QTest::newRow("doubled separator") << R"(D:\VUD\\MUSIQUES\WAVE\NEWSTING.WAV)" << sting;
+    QTest::newRow("exact case preferred") << R"(D:\VUD\MUSIQUES\SONS\BIP.WAV)"
+                                          << "d/Vud/Musiques/Sons/BIP.WAV";
+    QTest::newRow("exact case preferred, other spelling") << R"(D:\VUD\MUSIQUES\SONS\Bip.wav)"
+                                                          << "d/Vud/Musiques/Sons/Bip.wav";
+    QTest::newRow("missing file") << R"(D:\VUD\MUSIQUES\WAVE\OTHER.WAV)"
+                                  << "";
+    QTest::newRow("missing directory") << R"(D:\VUD\SONS\WAVE\NEWSTING.WAV)"
+                                       << "";
+    QTest::newRow("parent directory") << R"(D:\VUD\..\VUD\MUSIQUES\WAVE\NEWSTING.WAV)"
+                                      << "";
+    QTest::newRow("other drive") << R"(E:\VUD\MUSIQUES\WAVE\NEWSTING.WAV)"
+                                 << "";
+    QTest::newRow("no drive letter") << "/srv/sounds/NEWSTING.WAV"
+                                     << "/srv/sounds/NEWSTING.WAV";
+}
+
+void TestMultimediaControl::localPath()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, found);
+    const QDir drives(m_files->path());
+    QVERIFY(drives.mkpath("d/Vud/Musiques/WAVE"));
+    QVERIFY(drives.mkpath("d/Vud/Musiques/Sons"));
+    for (const char *name :
+         {"d/Vud/Musiques/WAVE/NewSting.wav", "d/Vud/Musiques/Sons/Bip.wav", "d/Vud/Musiques/Sons/BIP.WAV"})
+        QVERIFY(writeText(drives.filePath(name), "x"));
+
+    const QString expected = found.isEmpty() || found.startsWith('/') ? found : drives.filePath(found);
+    QCOMPARE(MultimediaControl::localPath(fileName, drives.path()), expected);
+}
+
+QTEST_GUILESS_MAIN(TestMultimediaControl)
+#include "tst_multimedia_control.moc"
