@@ -1,0 +1,13 @@
+#include "ui/quibrel.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // The window owns the sound device: it must go before the application object does.
+    quibrel::Quibrel window;
+    window.Form_Load();
+    window.showMaximized();
+    return app.exec();
+}

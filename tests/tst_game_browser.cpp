@@ -1,0 +1,709 @@
+#include "launch/file_system.h"
+#include "ui/directory_list.h"
+#include "ui/drive_list.h"
+#include "ui/file_list.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <QTest>
+#include <algorithm>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quibrel;
+
+namespace {
+
+// The file system is driven with bytes, so that any name at all can be made.
+bool makeFile(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+bool makeDirectory(const QByteArray &path)
+{
+    return ::mkdir(path.constData(), 0755) == 0;
+}
+
+bool makeLink(const QByteArray &target, const QByteArray &path)
+{
+    return ::symlink(target.constData(), path.constData()) == 0;
+}
+
+// A temporary folder removed with everything in it whatever the names: QTemporaryDir alone leaves names that
+// are not UTF-8 behind.
+class ScratchFolder {
+public:
+    ScratchFolder() { m_folder.setAutoRemove(false); }
+    ~ScratchFolder()
+    {
+        if (!m_folder.isValid())
+            return;
+        const auto removeEntry = [](const char *path, const struct stat *, int, FTW *) {
+            return ::remove(path);
+        };
+        ::nftw(encodeFileName(m_folder.path()).constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+
+    bool isValid() const { return m_folder.isValid(); }
+    QString path() const { return m_folder.path(); }
+    QByteArray bytes() const { return encodeFileName(m_folder.path()); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+QString reasonFor(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QStringList rowTexts(const QAbstractItemView &view, int role = Qt::DisplayRole)
+{
+    QStringList texts;
+    for (int row = 0; row < view.model()->rowCount(); ++row)
+        texts << view.model()->index(row, 0).data(role).toString();
+    return texts;
+}
+
+QPoint centreOfRow(const QAbstractItemView &view, int row)
+{
+    return view.visualRect(view.model()->index(row, 0)).center();
+}
+
+// What a real double-click delivers to a widget: press, release, double-click, release.
+void doubleClickAt(QWidget *widget, QPoint at)
+{
+    QTest::mousePress(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
+
+void doubleClick(const QAbstractItemView &view, int row)
+{
+    doubleClickAt(view.viewport(), centreOfRow(view, row));
+}
+
+int rowOfText(const QAbstractItemView &view, const QString &text)
+{
+    return int(rowTexts(view).indexOf(text));
+}
+
+// The ancestors that the directory list shows above the temporary folder's own entries.
+QStringList ancestorNames(const QString &path)
+{
+    return QStringList{QStringLiteral("/")} + path.split(u'/', Qt::SkipEmptyParts);
+}
+
+const QByteArray desktopMounts = "proc /proc proc rw,nosuid 0 0\n"
+                                 "sysfs /sys sysfs rw 0 0\n"
+                                 "/dev/sda2 / ext4 rw,relatime 0 0\n"
+                                 "/dev/sda1 /boot/efi vfat rw 0 0\n"
+                                 "/dev/sda3 /home ext4 rw 0 0\n"
+                                 "tmpfs /run tmpfs rw 0 0\n"
+                                 "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                                 "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+                                 "/dev/sdb1 /run/media/ann/GAMES vfat rw 0 0\n"
+                                 "/dev/sdc1 /media/usb\\040stick vfat rw 0 0\n"
+                                 "tmpfs /tmp tmpfs rw 0 0\n"
+                                 "tmpfs /dev/shm tmpfs rw 0 0\n"
+                                 "devpts /dev/pts devpts rw 0 0\n"
+                                 "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                                 "mqueue /dev/mqueue mqueue rw 0 0\n"
+                                 "overlay /var/lib/docker/overlay2/3f1/merged overlay rw,lowerdir=/a 0 0\n"
+                                 "/dev/loop3 /snap/core/123 squashfs ro 0 0\n"
+                                 "binfmt_misc /proc/sys/fs/binfmt_misc binfmt_misc rw 0 0\n"
+                                 "server:/roms /mnt/roms nfs4 rw 0 0\n"
+                                 "/dev/sda3 /home ext4 rw 0 0\n";
+
+const QByteArray nestedMounts = "/dev/sda2 / ext4 rw 0 0\n"
+                                "/dev/sda3 /home ext4 rw 0 0\n"
+                                "/dev/sdb1 /home/ann/usb vfat rw 0 0\n"
+                                "/dev/sdc1 /media/usb\\040stick vfat rw 0 0\n"
+                                "proc /proc proc rw 0 0\n";
+const QStringList someDrives = {"/", "/home", "/home/ann/usb", "/media/usb stick"};
+
+} // namespace
+
+class TestGameBrowser : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void fileListShowsMatchingFiles_data();
+    void fileListShowsMatchingFiles();
+    void fileListMarksOnSingleClick();
+    void fileListDoubleClickRaisesDoubleClicked();
+    void fileListGivesNamesBackUnchanged_data();
+    void fileListGivesNamesBackUnchanged();
+    void fileListRefusesUnreadableFolder_data();
+    void fileListRefusesUnreadableFolder();
+    void fileListKeepsMarkWhenReadAgain();
+
+    void directoryListShowsAncestorsAndSubdirectories();
+    void directoryListOpensEntries_data();
+    void directoryListOpensEntries();
+    void directoryListSingleClickOnlyMarks();
+    void directoryListReportsEntryThatCannotBeOpened_data();
+    void directoryListReportsEntryThatCannotBeOpened();
+    void directoryListRefusesUnreadablePath_data();
+    void directoryListRefusesUnreadablePath();
+    void directoryListCleansPath();
+    void directoryListOpensFolderWithNameThatIsNotUtf8();
+
+    void driveListHoldsRootAndWorkingDirectoryVolume();
+    void driveListReadsMountTable_data();
+    void driveListReadsMountTable();
+    void driveListTakesLongestMountPoint_data();
+    void driveListTakesLongestMountPoint();
+    void driveListSignalsOnlyRealChanges();
+    void driveListRemembersDirectoryPerDrive();
+    void driveListMovesOffVanishedDrive();
+
+private:
+    QByteArray at(const char *name) const { return m_folder.bytes() + '/' + name; }
+
+    ScratchFolder m_folder;
+    QString m_games; // folder with subdirectories for the directory list
+};
+
+void TestGameBrowser::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    for (const char *name :
+         {"b.gb", "A.GB", "c.Gb", "B2.gb", "readme.txt", ".hidden.gb", "zelda.gbc", "game.gb.bak"})
+        QVERIFY(makeFile(at(name)));
+    QVERIFY(makeDirectory(at("dir.gb")));
+    QVERIFY(::mkfifo(at("pipe.gb").constData(), 0644) == 0);
+    QVERIFY(makeLink("b.gb", at("link.gb")));
+    QVERIFY(makeLink("nowhere", at("broken.gb")));
+    QVERIFY(makeLink("dir.gb", at("folderlink.gb")));
+    QVERIFY(makeLink("loop", at("loop")));
+
+    QVERIFY(makeDirectory(at("tree")));
+    QVERIFY(makeDirectory(at("tree/games")));
+    for (const char *name : {"tree/games/alpha", "tree/games/Beta", "tree/games/gamma", "tree/games/.cache"})
+        QVERIFY(makeDirectory(at(name)));
+    QVERIFY(makeFile(at("tree/games/notes.txt")));
+    QVERIFY(makeLink("alpha", at("tree/games/more")));
+    QVERIFY(makeLink("missing", at("tree/games/dangling")));
+    m_games = m_folder.path() + QStringLiteral("/tree/games");
+}
+
+void TestGameBrowser::fileListShowsMatchingFiles_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList games = {"A.GB", "b.gb", "B2.gb", "c.Gb", "link.gb"};
+    QTest::newRow("*.gb: regular files and links to them, any case, sorted, no hidden, no folders")
+        << "*.gb" << games;
+    QTest::newRow("*.GB: the pattern's case does not matter") << "*.GB" << games;
+    QTest::newRow("*.*: every regular file")
+        << "*.*"
+        << QStringList{"A.GB", "b.gb", "B2.gb", "c.Gb", "game.gb.bak", "link.gb", "readme.txt", "zelda.gbc"};
+    QTest::newRow("?.gb: a question mark takes one character")
+        << "?.gb" << QStringList{"A.GB", "b.gb", "c.Gb"};
+    QTest::newRow("*.gb;*.gbc: several patterns") << "*.gb;*.gbc" << games + QStringList{"zelda.gbc"};
+    QTest::newRow("*.gba: nothing matches") << "*.gba" << QStringList();
+}
+
+void TestGameBrowser::fileListShowsMatchingFiles()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, expected);
+
+    FileList list;
+    list.setPattern(pattern);
+    QString error;
+    QVERIFY(list.setPath(m_folder.path(), &error));
+    QCOMPARE(list.path(), m_folder.path());
+    QTRY_VERIFY(!list.isListing());
+    QCOMPARE(rowTexts(list), expected);
+    QCOMPARE(list.fileNames(), expected);
+    QCOMPARE(list.pattern(), pattern);
+}
+
+void TestGameBrowser::fileListMarksOnSingleClick()
+{
+    FileList list;
+    list.setPattern("*.gb");
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(m_folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
+    QCOMPARE(list.fileName(), QString());
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centreOfRow(list, 1));
+    QCOMPARE(list.fileName(), QStringLiteral("b.gb"));
+    QCOMPARE(doubleClicks.count(), 0);
+
+    // Another folder marks nothing.
+    QVERIFY(list.setPath(m_games));
+    QCOMPARE(list.fileName(), QString());
+}
+
+void TestGameBrowser::fileListDoubleClickRaisesDoubleClicked()
+{
+    FileList list;
+    list.setPattern("*.gb");
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(m_folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
+
+    doubleClick(list, 3);
+    QCOMPARE(doubleClicks.count(), 1);
+    QCOMPARE(list.fileName(), QStringLiteral("c.Gb"));
+
+    // Below the last name there is nothing to choose.
+    doubleClickAt(list.viewport(), QPoint(10, list.viewport()->height() - 2));
+    QCOMPARE(doubleClicks.count(), 1);
+}
+
+void TestGameBrowser::fileListGivesNamesBackUnchanged_data()
+{
+    QTest::addColumn<QByteArray>("name");
+
+    QTest::newRow("blank") << QByteArray("my game.gb");
+    QTest::newRow("quotes") << QByteArray("it's \"the\" game.gb");
+    QTest::newRow("newline") << QByteArray("two\nlines.gb");
+    QTest::newRow("tab") << QByteArray("a\tb.gb");
+    QTest::newRow("leading dash") << QByteArray("-rf.gb");
+    QTest::newRow("backslash and dollar") << QByteArray("C:\\$(id).gb");
+    QTest::newRow("UTF-8 accent") << QByteArray("caf\xc3\xa9.gb");
+    QTest::newRow("Latin-1 accent, not UTF-8") << QByteArray("caf\xe9.gb");
+    QTest::newRow("bytes that are never UTF-8") << QByteArray("\xff\xfe\x80.GB");
+    QTest::newRow("truncated UTF-8 sequence") << QByteArray("x\xe2\x82.gb");
+}
+
+void TestGameBrowser::fileListGivesNamesBackUnchanged()
+{
+    QFETCH(QByteArray, name);
+
+    ScratchFolder folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(makeFile(folder.bytes() + '/' + name));
+    FileList list;
+    list.setPattern("*.gb");
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QCOMPARE(list.fileNames().size(), 1);
+    QVERIFY(!rowTexts(list).first().contains(u'\n'));
+
+    QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
+    doubleClick(list, 0);
+    QCOMPARE(doubleClicks.count(), 1);
+    QCOMPARE(encodeFileName(list.fileName()), name);
+}
+
+void TestGameBrowser::fileListRefusesUnreadableFolder_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("folder that is gone") << QByteArray("gone") << reasonFor(ENOENT);
+    QTest::newRow("a file, not a folder") << QByteArray("readme.txt") << reasonFor(ENOTDIR);
+    QTest::newRow("symbolic-link loop") << QByteArray("loop") << reasonFor(ELOOP);
+}
+
+void TestGameBrowser::fileListRefusesUnreadableFolder()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, reason);
+
+    FileList list;
+    list.setPattern("*.txt");
+    QVERIFY(list.setPath(m_folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QString error;
+    QVERIFY(!list.setPath(decodeFileName(at(name)), &error));
+    QCOMPARE(error, reason);
+    QCOMPARE(list.path(), m_folder.path());
+    QVERIFY(!list.isListing());
+    QCOMPARE(list.fileNames(), QStringList{"readme.txt"});
+}
+
+void TestGameBrowser::fileListKeepsMarkWhenReadAgain()
+{
+    ScratchFolder folder;
+    QVERIFY(folder.isValid());
+    const QByteArray path = folder.bytes();
+    QVERIFY(makeFile(path + "/b.gb") && makeFile(path + "/c.gb"));
+    FileList list;
+    list.setPattern("*.gb");
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centreOfRow(list, 1));
+    QCOMPARE(list.fileName(), QStringLiteral("c.gb"));
+
+    QVERIFY(makeFile(path + "/a.gb"));
+    QVERIFY(list.setPath(folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    QCOMPARE(list.fileNames(), (QStringList{"a.gb", "b.gb", "c.gb"}));
+    QCOMPARE(list.fileName(), QStringLiteral("c.gb"));
+}
+
+void TestGameBrowser::directoryListShowsAncestorsAndSubdirectories()
+{
+    DirectoryList list;
+    QSignalSpy changes(&list, &DirectoryList::changed);
+    QVERIFY(list.setPath(m_games));
+    QCOMPARE(list.path(), m_games);
+    QCOMPARE(changes.count(), 1);
+    QTRY_VERIFY(!list.isListing());
+
+    const QStringList ancestors = ancestorNames(m_games);
+    const QStringList subdirectories = {"alpha", "Beta", "gamma", "more"};
+    QCOMPARE(rowTexts(list), ancestors + subdirectories);
+
+    QList<int> depths;
+    for (const QString &depth : rowTexts(list, DirectoryList::DepthRole))
+        depths << depth.toInt();
+    QList<int> expectedDepths;
+    for (int depth = 0; depth < ancestors.size(); ++depth)
+        expectedDepths << depth;
+    for (int i = 0; i < subdirectories.size(); ++i)
+        expectedDepths << int(ancestors.size());
+    QCOMPARE(depths, expectedDepths);
+
+    const QStringList paths = rowTexts(list, DirectoryList::PathRole);
+    QCOMPARE(paths.first(), QStringLiteral("/"));
+    QCOMPARE(paths.at(ancestors.size() - 1), m_games);
+    QCOMPARE(paths.last(), m_games + QStringLiteral("/more"));
+
+    // Open folders down to the listed one, closed ones below it; the listed one is marked.
+    const auto iconOf = [&](int row) {
+        return qvariant_cast<QIcon>(list.model()->index(row, 0).data(Qt::DecorationRole));
+    };
+    QVERIFY(!iconOf(0).isNull());
+    QCOMPARE(iconOf(ancestors.size() - 1).cacheKey(), iconOf(0).cacheKey());
+    QVERIFY(iconOf(ancestors.size()).cacheKey() != iconOf(0).cacheKey());
+    QCOMPARE(list.currentIndex().row(), ancestors.size() - 1);
+}
+
+void TestGameBrowser::directoryListOpensEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("key"); // 0: double-click
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("double-click on a subdirectory") << "alpha" << 0 << m_games + "/alpha";
+    QTest::newRow("Return on a subdirectory") << "Beta" << int(Qt::Key_Return) << m_games + "/Beta";
+    QTest::newRow("Enter on a link to a directory") << "more" << int(Qt::Key_Enter) << m_games + "/more";
+    QTest::newRow("double-click on an ancestor") << "tree" << 0 << m_folder.path() + "/tree";
+    QTest::newRow("Return on the root") << "/" << int(Qt::Key_Return) << "/";
+}
+
+void TestGameBrowser::directoryListOpensEntries()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+
+    DirectoryList list;
+    list.resize(400, 600);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(m_games));
+    QTRY_VERIFY(!list.isListing());
+    QSignalSpy changes(&list, &DirectoryList::changed);
+    QSignalSpy failures(&list, &DirectoryList::openFailed);
+
+    const int row = rowOfText(list, entry);
+    QVERIFY(row >= 0);
+    if (key == 0) {
+        doubleClick(list, row);
+    } else {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centreOfRow(list, row));
+        QCOMPARE(changes.count(), 0);
+        QTest::keyClick(&list, Qt::Key(key));
+    }
+    QCOMPARE(list.path(), expected);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(failures.count(), 0);
+    QTRY_VERIFY(!list.isListing());
+    QCOMPARE(rowTexts(list).mid(0, ancestorNames(expected).size()), ancestorNames(expected));
+}
+
+void TestGameBrowser::directoryListSingleClickOnlyMarks()
+{
+    DirectoryList list;
+    list.resize(400, 600);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(m_games));
+    QTRY_VERIFY(!list.isListing());
+    QSignalSpy changes(&list, &DirectoryList::changed);
+
+    const int row = rowOfText(list, "gamma");
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centreOfRow(list, row));
+    QCOMPARE(list.currentIndex().row(), row);
+    QCOMPARE(list.path(), m_games);
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestGameBrowser::directoryListReportsEntryThatCannotBeOpened_data()
+{
+    QTest::addColumn<bool>("replaceByFile");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("folder removed after it was listed") << false << reasonFor(ENOENT);
+    QTest::newRow("folder replaced by a file after it was listed") << true << reasonFor(ENOTDIR);
+}
+
+void TestGameBrowser::directoryListReportsEntryThatCannotBeOpened()
+{
+    QFETCH(bool, replaceByFile);
+    QFETCH(QString, reason);
+
+    ScratchFolder folder;
+    QVERIFY(folder.isValid());
+    const QByteArray doomed = folder.bytes() + "/doomed";
+    QVERIFY(makeDirectory(doomed));
+    DirectoryList list;
+    list.resize(400, 600);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(folder.path()));
+    QTRY_VERIFY(!list.isListing());
+    const int row = rowOfText(list, "doomed");
+    QVERIFY(row >= 0);
+
+    QVERIFY(::rmdir(doomed.constData()) == 0);
+    if (replaceByFile)
+        QVERIFY(makeFile(doomed));
+    QSignalSpy changes(&list, &DirectoryList::changed);
+    QSignalSpy failures(&list, &DirectoryList::openFailed);
+    doubleClick(list, row);
+
+    QCOMPARE(failures.count(), 1);
+    QCOMPARE(failures.first().at(0).toString(), folder.path() + "/doomed");
+    QCOMPARE(failures.first().at(1).toString(), reason);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(list.path(), folder.path());
+    QCOMPARE(rowTexts(list).last(), QStringLiteral("doomed"));
+}
+
+void TestGameBrowser::directoryListRefusesUnreadablePath_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("folder that is gone") << QByteArray("gone") << reasonFor(ENOENT);
+    QTest::newRow("a file, not a folder") << QByteArray("readme.txt") << reasonFor(ENOTDIR);
+    QTest::newRow("symbolic-link loop") << QByteArray("loop") << reasonFor(ELOOP);
+    QTest::newRow("below a file") << QByteArray("readme.txt/x") << reasonFor(ENOTDIR);
+}
+
+void TestGameBrowser::directoryListRefusesUnreadablePath()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, reason);
+
+    DirectoryList list;
+    QVERIFY(list.setPath(m_games));
+    QTRY_VERIFY(!list.isListing());
+    const QStringList shown = rowTexts(list);
+    QSignalSpy changes(&list, &DirectoryList::changed);
+    QString error;
+    QVERIFY(!list.setPath(decodeFileName(at(name)), &error));
+    QCOMPARE(error, reason);
+    QCOMPARE(list.path(), m_games);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(rowTexts(list), shown);
+
+    // The same path again changes nothing either.
+    QVERIFY(list.setPath(m_games));
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestGameBrowser::directoryListCleansPath()
+{
+    DirectoryList list;
+    QVERIFY(list.setPath(m_games + "//../games/./alpha/"));
+    QCOMPARE(list.path(), m_games + "/alpha");
+}
+
+void TestGameBrowser::directoryListOpensFolderWithNameThatIsNotUtf8()
+{
+    ScratchFolder folder;
+    QVERIFY(folder.isValid());
+    const QByteArray odd = folder.bytes() + "/caf\xe9 \xff";
+    QVERIFY(makeDirectory(odd));
+    QVERIFY(makeFile(odd + "/game\n1.gb"));
+    DirectoryList directories;
+    directories.resize(400, 600);
+    directories.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&directories));
+    QVERIFY(directories.setPath(folder.path()));
+    QTRY_VERIFY(!directories.isListing());
+
+    doubleClick(directories, directories.model()->rowCount() - 1);
+    QCOMPARE(encodeFileName(directories.path()), odd);
+    FileList files;
+    files.setPattern("*.gb");
+    QVERIFY(files.setPath(directories.path()));
+    QTRY_VERIFY(!files.isListing());
+    QCOMPARE(files.fileNames().size(), 1);
+    QCOMPARE(encodeFileName(files.path() + '/' + files.fileNames().first()), odd + "/game\n1.gb");
+}
+
+void TestGameBrowser::driveListHoldsRootAndWorkingDirectoryVolume()
+{
+    DriveList list;
+    const QStringList drives = list.drives();
+    QVERIFY(drives.contains("/"));
+    QStringList sorted = drives;
+    std::sort(sorted.begin(), sorted.end(), fileNameLess);
+    QCOMPARE(drives, sorted);
+    QVERIFY(!drives.contains("/proc") && !drives.contains("/sys") && !drives.contains("/dev/pts"));
+
+    QString error;
+    const QString workingDirectory = currentWorkingDirectory(&error);
+    QVERIFY2(workingDirectory.startsWith(list.drive()), qPrintable(list.drive()));
+    QCOMPARE(list.currentDirectory(), workingDirectory);
+}
+
+void TestGameBrowser::driveListReadsMountTable_data()
+{
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("desktop: real volumes only, sorted, duplicates once")
+        << desktopMounts
+        << QStringList{"/",   "/boot/efi", "/home", "/media/usb stick", "/mnt/roms", "/run/media/ann/GAMES",
+                       "/tmp"};
+    QTest::newRow("no root in the table: / is there anyway")
+        << QByteArray("proc /proc proc rw 0 0\n") << QStringList{"/"};
+    QTest::newRow("container whose root is an overlay")
+        << QByteArray("overlay / overlay rw,lowerdir=/x 0 0\nproc /proc proc rw 0 0\n"
+                      "tmpfs /dev tmpfs rw 0 0\nshm /dev/shm tmpfs rw 0 0\n")
+        << QStringList{"/"};
+    QTest::newRow("escaped tab and backslash in a mount point")
+        << QByteArray("/dev/sdb1 /media/a\\011tab\\134back vfat rw 0 0\n")
+        << QStringList{"/", "/media/a\ttab\\back"};
+    QTest::newRow("mount point that is not UTF-8") << QByteArray("/dev/sdb1 /media/\\377x vfat rw 0 0\n")
+                                                   << QStringList{"/", decodeFileName("/media/\xffx")};
+}
+
+void TestGameBrowser::driveListReadsMountTable()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(QStringList, expected);
+
+    QCOMPARE(DriveList::parseMountTable(table), expected);
+}
+
+void TestGameBrowser::driveListTakesLongestMountPoint_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("a folder on the root volume") << "/etc/games"
+                                                 << "/";
+    QTest::newRow("a mount point itself") << "/home"
+                                          << "/home";
+    QTest::newRow("below a mount point") << "/home/ann/games"
+                                         << "/home";
+    QTest::newRow("nested mount: the longer mount point") << "/home/ann/usb/roms"
+                                                          << "/home/ann/usb";
+    QTest::newRow("a name that only begins like a mount point") << "/homework"
+                                                                << "/";
+    QTest::newRow("a blank in the mount point") << "/media/usb stick/roms"
+                                                << "/media/usb stick";
+    QTest::newRow("dot-dot and a trailing slash are cleaned first") << "/home/ann/usb/../games/"
+                                                                    << "/home";
+}
+
+void TestGameBrowser::driveListTakesLongestMountPoint()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+
+    DriveList list;
+    list.setDrives(DriveList::parseMountTable(nestedMounts));
+    QCOMPARE(list.drives(), someDrives);
+    list.setDrive(path);
+    QCOMPARE(list.drive(), expected);
+    QCOMPARE(list.currentText(), expected);
+}
+
+void TestGameBrowser::driveListSignalsOnlyRealChanges()
+{
+    DriveList list;
+    list.setDrives(someDrives);
+    list.setDrive("/");
+    QSignalSpy changes(&list, &DriveList::changed);
+
+    list.setDrive("/etc");
+    QCOMPARE(changes.count(), 0);
+    list.setDrive("/home/ann");
+    QCOMPARE(changes.count(), 1);
+    list.setDrive("/home/bob");
+    QCOMPARE(changes.count(), 1);
+
+    // The user choosing from the list.
+    list.setCurrentIndex(list.findData("/media/usb stick"));
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(list.drive(), QStringLiteral("/media/usb stick"));
+}
+
+void TestGameBrowser::driveListRemembersDirectoryPerDrive()
+{
+    DriveList list;
+    list.setDrives(someDrives);
+    list.setDrive("/");
+    list.rememberDirectory("/srv/roms");
+    list.rememberDirectory("/home/ann/games");
+    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
+
+    list.setDrive("/home/elsewhere");
+    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/games"));
+    list.setDrive("/media/usb stick");
+    QCOMPARE(list.currentDirectory(), QStringLiteral("/media/usb stick"));
+
+    list.rememberDirectory("/home/ann/other");
+    list.setDrive("/home");
+    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/other"));
+    list.setDrive("/");
+    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
+}
+
+void TestGameBrowser::driveListMovesOffVanishedDrive()
+{
+    DriveList list;
+    list.setDrives(someDrives);
+    list.setDrive("/home/ann/usb");
+    QSignalSpy changes(&list, &DriveList::changed);
+
+    list.setDrives({"/home", "/media/usb stick"});
+    QCOMPARE(list.drive(), QStringLiteral("/home"));
+    QCOMPARE(changes.count(), 1);
+
+    list.setDrives({"/home", "/srv"});
+    QCOMPARE(list.drive(), QStringLiteral("/home"));
+    QCOMPARE(changes.count(), 1);
+}
+
+QTEST_MAIN(TestGameBrowser)
+#include "tst_game_browser.moc"

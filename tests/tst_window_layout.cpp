@@ -1,0 +1,304 @@
+// The window as built from its stored layout, before it is loaded.
+
+#include "sound/multimedia_control.h"
+#include "ui/controls.h"
+#include "ui/quibrel.h"
+#include "ui/stored_layout.h"
+#include "ui/tab_control.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace quibrel;
+
+class TestWindowLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void controlsAsStored_data();
+    void controlsAsStored();
+    void placesInPixels_data();
+    void placesInPixels();
+    void everyControlExistsOnce();
+    void window();
+    void focusOrder();
+    void pages_data();
+    void pages();
+    void startState();
+    void pictures();
+    void overlaps();
+
+private:
+    template <typename T> T *find(const char *name) const
+    {
+        auto object = qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
+        if (!object)
+            qFatal("no %s", name);
+        return object;
+    }
+    Quibrel *m_window = nullptr;
+};
+
+void TestWindowLayout::init()
+{
+    m_window = new Quibrel;
+}
+
+void TestWindowLayout::cleanup()
+{
+    delete m_window;
+}
+
+void TestWindowLayout::controlsAsStored_data()
+{
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < controlLayouts().size(); ++row)
+        QTest::newRow(controlLayouts()[row].name) << row;
+}
+
+// Each control has the kind, container, caption, font and place that its line of the layout gives.
+void TestWindowLayout::controlsAsStored()
+{
+    QFETCH(int, row);
+    const ControlLayout &layout = controlLayouts()[row];
+    QObject *object = m_window->control(QString::fromLatin1(layout.name));
+    QVERIFY(object);
+
+    static const QHash<ControlKind, const char *> qtClass{
+        {ControlKind::Timer, "quibrel::Timer"},
+        {ControlKind::PictureBox, "quibrel::PictureBox"},
+        {ControlKind::CommandButton, "QPushButton"},
+        {ControlKind::TabControl, "quibrel::TabControl"},
+        {ControlKind::Frame, "QGroupBox"},
+        {ControlKind::OptionButton, "QRadioButton"},
+        {ControlKind::TextBox, "QLineEdit"},
+        {ControlKind::ScrollBar, "quibrel::ScrollBar"},
+        {ControlKind::Label, "QLabel"},
+        {ControlKind::DriveList, "quibrel::DriveList"},
+        {ControlKind::DirectoryList, "quibrel::DirectoryList"},
+        {ControlKind::FileList, "quibrel::FileList"},
+        {ControlKind::MultimediaControl, "quibrel::MultimediaControl"},
+        {ControlKind::Image, "quibrel::ImageBox"},
+    };
+    QCOMPARE(object->metaObject()->className(), qtClass.value(layout.kind));
+
+    auto widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return; // timers and the sound device have no place on screen
+    const QString container = QString::fromLatin1(layout.container);
+    QCOMPARE(widget->parentWidget()->objectName(), container.isEmpty() ? QStringLiteral("Quibrel") : container);
+
+    const QString caption = QString::fromUtf8(layout.caption);
+    if (auto button = qobject_cast<QAbstractButton *>(widget))
+        QCOMPARE(button->text(), caption);
+    else if (auto frame = qobject_cast<QGroupBox *>(widget))
+        QCOMPARE(frame->title(), caption);
+    else if (auto label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), caption);
+
+    const int left = layout.page >= 0 ? pageLeft(layout) : layout.left;
+    QCOMPARE(widget->geometry(), QRect(left / 15, layout.top / 15, layout.width / 15, layout.height / 15));
+
+    if (layout.font != ControlFont::NoText) {
+        QCOMPARE(widget->font().family(), QString::fromLatin1(fontLayout(layout.font).face));
+        QCOMPARE(widget->font().pointSizeF(), fontLayout(layout.font).points);
+    }
+    if (auto option = qobject_cast<QRadioButton *>(widget))
+        QCOMPARE(option->isChecked(), bool(layout.start & Set));
+    if (layout.page < 0)
+        QCOMPARE(widget->isHidden(), bool(layout.start & Hidden));
+}
+
+void TestWindowLayout::placesInPixels_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("caption");
+
+    // Independent of the table: read off the layout by hand, in pixels at 96 dpi.
+    QTest::newRow("PLAY") << "cmdPlay" << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
+    QTest::newRow("QUIT") << "cmdQuit" << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
+    QTest::newRow("tab control") << "TabSettings" << "Quibrel" << QRect(8, 8, 443, 385) << "";
+    QTest::newRow("picture box") << "pctZorvel" << "Quibrel" << QRect(464, 152, 321, 265) << "";
+    QTest::newRow("arrow") << "imgArrow" << "Quibrel" << QRect(560, 56, 115, 99) << "";
+    QTest::newRow("selected game") << "lblGameSelected" << "Quibrel" << QRect(168, 424, 185, 33) << "";
+    QTest::newRow("game label") << "lblGame" << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
+    QTest::newRow("cheat frame on its page") << "frmCheat" << "TabSettings" << QRect(24, 136, 353, 137)
+                                             << "Game genie";
+    QTest::newRow("background frame on its page") << "frmBg" << "TabSettings" << QRect(24, 120, 385, 169)
+                                                  << "Background";
+    QTest::newRow("file list") << "FileBox" << "TabSettings" << QRect(216, 160, 193, 141) << "";
+    QTest::newRow("keys default has a trailing blank") << "optKeysDefault" << "frmKeys" << QRect(16, 24, 169, 33)
+                                                       << "Default ";
+    QTest::newRow("background default has none") << "optBgDefault" << "frmBg" << QRect(16, 32, 153, 33)
+                                                  << "Default";
+    QTest::newRow("custom path caption") << "optBgCustom" << "frmBg" << QRect(16, 72, 265, 33)
+                                         << "Custom (enter full path below)";
+    QTest::newRow("volume scroll bar") << "hsbVolume" << "frmVolume" << QRect(16, 24, 177, 17) << "";
+    QTest::newRow("volume label") << "lblVolume" << "frmVolume" << QRect(64, 56, 73, 25) << "10";
+    QTest::newRow("screen refresh default") << "optDelay" << "frmScreenRefresh" << QRect(16, 24, 145, 15)
+                                            << "Delay(default)";
+    QTest::newRow("video mode 0") << "optVideo0" << "frmVideo" << QRect(16, 16, 329, 25)
+                                  << "0 - 320x200 with title screen(default)";
+}
+
+void TestWindowLayout::placesInPixels()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, caption);
+    auto widget = qobject_cast<QWidget *>(m_window->control(name));
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto button = qobject_cast<QAbstractButton *>(widget))
+        QCOMPARE(button->text(), caption);
+    if (auto label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), caption);
+    if (auto frame = qobject_cast<QGroupBox *>(widget))
+        QCOMPARE(frame->title(), caption);
+}
+
+void TestWindowLayout::everyControlExistsOnce()
+{
+    QCOMPARE(controlLayouts().size(), 68);
+    QSet<QString> names;
+    for (int i = 0; i < controlLayouts().size(); ++i) {
+        QCOMPARE(controlLayouts()[i].number, i + 1); // built in creation order
+        names << QString::fromLatin1(controlLayouts()[i].name);
+    }
+    QCOMPARE(names.size(), 68);
+    const QList<QObject *> named = m_window->findChildren<QObject *>(QRegularExpression("^[A-Za-z]\\w+$"));
+    QSet<QString> found;
+    for (QObject *object : named)
+        if (names.contains(object->objectName()))
+            found << object->objectName();
+    QCOMPARE(found, names);
+}
+
+void TestWindowLayout::window()
+{
+    QCOMPARE(m_window->objectName(), QStringLiteral("Quibrel"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Quibrel! v0.2"));
+    QCOMPARE(m_window->size(), QSize(312, 213));
+    QVERIFY(!m_window->windowIcon().isNull());
+    QCOMPARE(m_window->windowIcon().availableSizes().value(0), QSize(32, 32));
+}
+
+// Tab moves through the controls in their stored order, skipping labels, frames and pictures.
+void TestWindowLayout::focusOrder()
+{
+    QHash<QString, int> tabIndex;
+    for (const ControlLayout &layout : controlLayouts())
+        tabIndex.insert(QString::fromLatin1(layout.name), layout.tabIndex);
+    QStringList chain;
+    QWidget *widget = find<QWidget>("TabSettings");
+    do {
+        if (tabIndex.contains(widget->objectName()) && widget->focusPolicy() != Qt::NoFocus)
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != find<QWidget>("TabSettings"));
+
+    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay", "cmdQuit",
+                                            "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom", "optVerbose0",
+                                            "optVerbose1"}));
+    QCOMPARE(chain.last(), QStringLiteral("optBgDefault"));
+    for (int i = 1; i < chain.size(); ++i)
+        QVERIFY2(tabIndex[chain[i - 1]] < tabIndex[chain[i]], qPrintable(chain[i]));
+    QCOMPARE(chain.size(), 45); // every button, option button, text box, list, the scroll bar and the tabs
+}
+
+void TestWindowLayout::pages_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("members");
+    QTest::newRow("0") << 0 << "Game" << QStringList{"DriveBox", "DirBox", "FileBox", "Label1"};
+    QTest::newRow("1") << 1 << "Graphics" << QStringList{"frmVPeriod", "frmUPeriod", "frmScreenRefresh"};
+    QTest::newRow("2") << 2 << "Sound" << QStringList{"frmSound", "frmStereo", "frmVolume"};
+    QTest::newRow("3") << 3 << "Controls" << QStringList{"frmKeys", "frmJoystick"};
+    QTest::newRow("4") << 4 << "CPU" << QStringList{"frmIfreq", "frmVerbose"};
+    QTest::newRow("5") << 5 << "Game genie" << QStringList{"frmCheat"};
+    QTest::newRow("6") << 6 << "Video mode" << QStringList{"frmVideo"};
+    QTest::newRow("7") << 7 << "Background" << QStringList{"frmBg"};
+}
+
+void TestWindowLayout::pages()
+{
+    QFETCH(int, page);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, members);
+    auto tabs = find<TabControl>("TabSettings");
+    QCOMPARE(tabs->count(), 8);
+    QCOMPARE(tabs->pageCaption(page), caption);
+    QStringList actual;
+    for (QWidget *member : tabs->members(page))
+        actual << member->objectName();
+    actual.sort();
+    members.sort();
+    QCOMPARE(actual, members);
+
+    QCOMPARE(tabs->currentPage(), 5); // as stored, until the window is loaded
+    tabs->setCurrentPage(page);
+    for (int other = 0; other < tabs->count(); ++other)
+        for (QWidget *member : tabs->members(other))
+            QCOMPARE(member->isVisibleTo(tabs), other == page);
+}
+
+void TestWindowLayout::startState()
+{
+    for (const char *name :
+         {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom", "txtVPeriodCustom", "txtIfreqCustom"}) {
+        QVERIFY2(find<QLineEdit>(name)->isHidden(), name);
+        QVERIFY2(find<QLineEdit>(name)->text().isEmpty(), name);
+    }
+    auto volume = find<QScrollBar>("hsbVolume");
+    QCOMPARE(volume->minimum(), 0);
+    QCOMPARE(volume->maximum(), 15);
+    QCOMPARE(volume->value(), 10);
+    QCOMPARE(volume->singleStep(), 1);
+    QCOMPARE(volume->pageStep(), 1);
+    QCOMPARE(find<QLabel>("lblVolume")->text(), QStringLiteral("10"));
+    QCOMPARE(find<QLabel>("lblGameSelected")->text(), QString());
+    for (const char *name : {"Timer1", "Timer2"}) {
+        QVERIFY2(find<QTimer>(name)->isActive(), name);
+        QCOMPARE(find<QTimer>(name)->interval(), 600);
+    }
+    QVERIFY(!find<QWidget>("imgArrow")->isHidden());
+    QCOMPARE(find<MultimediaControl>("MMControl1")->state(), MultimediaControl::State::Closed);
+    QVERIFY(find<QLabel>("Label1")->wordWrap());
+    QCOMPARE(find<QWidget>("frmCheat")->geometry().left(), 24);
+    QCOMPARE(find<QWidget>("frmCheat")->isVisibleTo(m_window), true);
+    QCOMPARE(find<QWidget>("frmBg")->isVisibleTo(m_window), false);
+}
+
+void TestWindowLayout::pictures()
+{
+    QCOMPARE(find<PictureBox>("pctZorvel")->picture().size(), QSize(335, 461));
+    QCOMPARE(find<ImageBox>("imgArrow")->picture().size(), QSize(115, 99));
+    QCOMPARE(find<ImageBox>("imgArrow")->size(), QSize(115, 99));
+    QCOMPARE(find<PictureBox>("pctZorvel")->size(), QSize(321, 265)); // smaller than its picture: clipped
+}
+
+// Where the arrow and the picture box overlap, the picture box is in front.
+void TestWindowLayout::overlaps()
+{
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    const QPoint overlap(600, 153); // the arrow's bottom rows lie over the picture box's top rows
+    QCOMPARE(m_window->childAt(overlap)->objectName(), QStringLiteral("pctZorvel"));
+    QCOMPARE(m_window->childAt(QPoint(600, 100))->objectName(), QStringLiteral("imgArrow"));
+}
+
+QTEST_MAIN(TestWindowLayout)
+#include "tst_window_layout.moc"
