@@ -38,6 +38,7 @@ private slots:
     void arrowBlinks();
     void driveNotReady();
     void unreadableFolder();
+    void workingDirectoryGoneAtStart();
 
 private:
     template <typename T> T *find(const char *name) const
@@ -380,6 +381,23 @@ void TestWindow::unreadableFolder()
     QVERIFY(MessageBox::shown()[0].text.contains(m_emu + "/roms"));
     QCOMPARE(directories->path(), m_emu);
     QCOMPARE(find<FileList>("FileBox")->path(), m_emu);
+}
+
+void TestWindow::workingDirectoryGoneAtStart()
+{
+    const QString doomed = m_root->filePath("doomed");
+    QVERIFY(QDir().mkdir(doomed));
+    QVERIFY(QDir::setCurrent(doomed));
+    QVERIFY(QDir().rmdir(doomed));
+    Quibrel window;
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    window.Form_Load();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shown()[0].text,
+             QStringLiteral("The current directory cannot be read: No such file or directory."));
+    // The browser starts at the root instead, and the window works on.
+    QCOMPARE(qobject_cast<DirectoryList *>(window.control("DirBox"))->path(), QStringLiteral("/"));
+    QCOMPARE(qobject_cast<TabControl *>(window.control("TabSettings"))->currentPage(), 0);
 }
 
 QTEST_MAIN(TestWindow)
