@@ -3,6 +3,9 @@
 #include "directory_scan.h"
 #include "launch/file_system.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QStyle>
 
@@ -14,6 +17,56 @@ namespace quibrel {
 namespace {
 
 const QString root = QStringLiteral("/");
+
+// Qt names a combo box on Linux after its current item and leaves its accessible name aside, for a label
+// to name it through a relation. The drive list has no label: it keeps the name it was given, and its
+// drive is its value.
+class DriveListAccessible : public QAccessibleWidget {
+public:
+    explicit DriveListAccessible(DriveList *list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text type) const override
+    {
+        if (type == QAccessible::Value)
+            return driveList()->currentText();
+        if (type == QAccessible::Name && !widget()->accessibleName().isEmpty())
+            return widget()->accessibleName();
+        return QAccessibleWidget::text(type);
+    }
+
+    // The list that opens below it, as Qt's own combo box has it.
+    int childCount() const override { return 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(driveList()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == driveList()->view() ? 0 : -1;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << showMenuAction() << pressAction();
+    }
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == showMenuAction() || actionName == pressAction())
+            driveList()->showPopup();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+
+private:
+    DriveList *driveList() const { return static_cast<DriveList *>(widget()); }
+};
+
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(DriveList::staticMetaObject.className()) && object->isWidgetType())
+        return new DriveListAccessible(static_cast<DriveList *>(object));
+    return nullptr;
+}
 
 struct Mount {
     QString point;
@@ -120,6 +173,11 @@ bool isDirectory(const Mount &mount)
 DriveList::DriveList(QWidget *parent)
     : QComboBox(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::announceChange);
     refresh();

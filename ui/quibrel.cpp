@@ -14,6 +14,8 @@
 #include "sound/multimedia_control.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -27,6 +29,15 @@
 namespace quibrel {
 
 namespace {
+
+// Assistive technology takes a top-level widget of a class it does not know for a mere filler; the launcher's
+// window is a window, named by its title.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Quibrel::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
 
 const QString soundFile = QStringLiteral("D:\\VUD\\MUSIQUES\\WAVE\\NEWSTING.WAV");
 const QString gamePattern = QStringLiteral("*.gb");
@@ -80,6 +91,11 @@ void useCustom(QLineEdit *box)
 
 Quibrel::Quibrel(QWidget *parent) : QWidget(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     substituteMissingFonts();
     const WindowLayout &window = windowLayout();
     setObjectName(QString::fromLatin1(window.name));
