@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include <QProcess>
+#include <utility>
 
 namespace quibrel {
 
@@ -74,6 +74,37 @@ QString optionPieces(const LaunchSettings &s)
 }
 
 namespace {
+// As a C runtime splits its command line: blanks and tabs separate words (other white space, such as a
+// no-break space, is part of a word), double quotes group them, three quotes in a row are one literal quote.
+QStringList splitWords(const QString &text)
+{
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    int quotes = 0;
+    for (const QChar c : text) {
+        if (c == u'"') {
+            if (++quotes == 3) {
+                quotes = 0;
+                word += c;
+            }
+            continue;
+        }
+        if (quotes == 1)
+            quoted = !quoted;
+        quotes = 0;
+        if (!quoted && (c == u' ' || c == u'\t')) {
+            if (!word.isEmpty())
+                words << std::exchange(word, QString());
+        } else {
+            word += c;
+        }
+    }
+    if (!word.isEmpty())
+        words << word;
+    return words;
+}
+
 QString emulatorPath(const QString &workingDirectory, QChar separator)
 {
     return workingDirectory + separator + emulatorFileName;
@@ -97,7 +128,7 @@ EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &w
     EmulatorCommand command;
     command.program = emulatorPath(workingDirectory, separator);
     command.arguments << gamePath(settings, separator);
-    command.arguments += QProcess::splitCommand(optionPieces(settings));
+    command.arguments += splitWords(optionPieces(settings));
     return command;
 }
 

@@ -169,6 +169,14 @@ void TestCommandLine::argumentVector_data()
         << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
         << QStringList{"/roms/a.gb", "-volume", "10", "-cheat", "x\\y", "$(id)", ";ls", "-background",
                        "/pics/my back.bmp"};
+
+    s = game("/roms", "a.gb");
+    s.frmKeys = Keys::optKeysCustom;
+    s.txtKeysCustom = QString::fromUtf8("a\tb c\xc2\xa0" "d e\nf \"\"\"q\"\"\" \"\" x");
+    QTest::newRow("only blanks and tabs separate; three quotes make one")
+        << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
+        << QStringList{"/roms/a.gb", "-volume", "10", "-keys", "a", "b", QString::fromUtf8("c\xc2\xa0" "d"), "e\nf",
+                       "\"q\"", "x"};
 }
 
 void TestCommandLine::argumentVector()

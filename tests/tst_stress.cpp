@@ -1,0 +1,1862 @@
+// A random user: seeded random actions on the real window (offscreen), each checked against a model of what
+// every control should hold and, at every PLAY, of the argument vector the emulator should receive. The user
+// browses a prepared folder tree full of odd names and traps while folders vanish under it. A failure is
+// shrunk to the shortest action list that still fails on a fresh window, and printed with the seed.
+//
+// QUIBREL_STRESS_ACTIONS (default 5000), QUIBREL_STRESS_SEED (default random) and
+// QUIBREL_STRESS_SHRINK_SECONDS (default 180) steer it.
+
+#include "launch/file_system.h"
+#include "stub_emulator.h"
+#include "ui/controls.h"
+#include "ui/directory_list.h"
+#include "ui/drive_list.h"
+#include "ui/file_list.h"
+#include "ui/message_box.h"
+#include "ui/quibrel.h"
+#include "ui/tab_control.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+using namespace quibrel;
+
+namespace {
+
+constexpr int maxTextLength = 32767; // what a line edit holds at most
+constexpr int lowestVolume = 0;
+constexpr int highestVolume = 15;
+constexpr int volumePage = 2;
+constexpr int browserPage = 0;
+constexpr int pageCount = 8;
+
+int environmentNumber(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariable(name).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+QString reasonFor(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// ---- The file system, driven with bytes so that any name at all can be made. ----
+
+QByteArray childPath(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// True when `path` is `folder` or lies below it.
+bool isUnder(const QByteArray &path, const QByteArray &folder)
+{
+    return folder == "/" || path == folder || path.startsWith(folder + '/');
+}
+
+void makeFile(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// Removes whatever is at `path`, folders with all they hold, without following links.
+void removeEntry(const QByteArray &path)
+{
+    struct stat status;
+    if (::lstat(path.constData(), &status) != 0)
+        return;
+    if (!S_ISDIR(status.st_mode)) {
+        ::unlink(path.constData());
+        return;
+    }
+    ::chmod(path.constData(), 0755);
+    if (DIR *folder = ::opendir(path.constData())) {
+        while (const dirent *entry = ::readdir(folder)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                removeEntry(childPath(path, name));
+        }
+        ::closedir(folder);
+    }
+    ::rmdir(path.constData());
+}
+
+enum class Replacement { File, LinkToItself, LinkToNowhere };
+
+// A folder gone and something else in its place: a file, or a link that cannot be followed.
+void replaceFolder(const QByteArray &path, Replacement replacement)
+{
+    removeEntry(path);
+    switch (replacement) {
+    case Replacement::File:
+        makeFile(path);
+        break;
+    case Replacement::LinkToItself:
+        ::symlink(path.mid(path.lastIndexOf('/') + 1).constData(), path.constData());
+        break;
+    case Replacement::LinkToNowhere:
+        ::symlink("nowhere", path.constData());
+        break;
+    }
+}
+
+// 0 when `path` opens as a folder, else the reason.
+int openError(const QByteArray &path)
+{
+    DIR *folder = ::opendir(path.constData());
+    if (!folder)
+        return errno;
+    ::closedir(folder);
+    return 0;
+}
+
+enum class Listed { Folders, Games };
+
+// What a list must show of `folder`, as sorted bytes: the entries of one kind with links followed and hidden
+// names left out; games are the regular files whose names end in ".gb" in any case. Folders are full paths.
+QList<QByteArray> listing(const QByteArray &folder, Listed kind)
+{
+    QList<QByteArray> entries;
+    DIR *directory = ::opendir(folder.constData());
+    if (!directory)
+        return entries;
+    while (const dirent *entry = ::readdir(directory)) {
+        const QByteArray name(entry->d_name);
+        struct stat status;
+        if (name.startsWith('.') || ::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
+            continue;
+        if (kind == Listed::Folders && S_ISDIR(status.st_mode))
+            entries << childPath(folder, name);
+        else if (kind == Listed::Games && S_ISREG(status.st_mode) && name.toLower().endsWith(".gb"))
+            entries << name;
+    }
+    ::closedir(directory);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Outside the tree other programs make and remove folders and files at any time: there only the way back
+// into the tree is known.
+QList<QByteArray> knownEntries(const QList<QByteArray> &entries, const QByteArray &folder, Listed kind,
+                               const QByteArray &root)
+{
+    if (kind == Listed::Games)
+        return isUnder(folder, root) ? entries : QList<QByteArray>();
+    QList<QByteArray> known;
+    for (const QByteArray &entry : entries) {
+        if (isUnder(entry, root) || isUnder(root, entry))
+            known << entry;
+    }
+    return known;
+}
+
+// The folders the user browses: games with odd names and every trap a file system offers. The working folder
+// "emu" (where the emulator is) is never removed; everything else may vanish and come back.
+class GameTree {
+public:
+    explicit GameTree(const QByteArray &root)
+        : m_root(root)
+    {
+        plan();
+    }
+
+    QByteArray root() const { return m_root; }
+    QByteArray workingFolder() const { return m_root + "/emu"; }
+    // Where we pretend that volumes are mounted: the root and two folders in it.
+    QStringList volumes() const
+    {
+        const QString root = decodeFileName(m_root);
+        return {root, root + "/vol1", root + "/vol2"};
+    }
+    QList<QByteArray> removableFolders() const
+    {
+        QList<QByteArray> folders;
+        for (const Entry &entry : m_plan) {
+            if ((entry.kind == Folder || entry.kind == LockedFolder) && entry.path != "emu")
+                folders << m_root + '/' + entry.path;
+        }
+        return folders;
+    }
+
+    // Makes every planned entry again, removing whatever stands in its way.
+    void restore() const
+    {
+        for (const Entry &entry : m_plan) {
+            const QByteArray path = m_root + '/' + entry.path;
+            struct stat status;
+            const bool present = ::lstat(path.constData(), &status) == 0;
+            if (entry.kind == Folder || entry.kind == LockedFolder) {
+                if (present && S_ISDIR(status.st_mode))
+                    continue;
+                removeEntry(path);
+                ::mkdir(path.constData(), 0755);
+            } else if (!present) {
+                create(entry, path);
+            }
+        }
+        for (const Entry &entry : m_plan) {
+            if (entry.kind == LockedFolder)
+                ::chmod((m_root + '/' + entry.path).constData(), 0);
+        }
+    }
+
+private:
+    enum Kind { Folder, LockedFolder, File, Link, Fifo };
+    struct Entry {
+        QByteArray path; // below the root
+        Kind kind;
+        QByteArray target = {}; // of a link
+    };
+
+    static void create(const Entry &entry, const QByteArray &path)
+    {
+        switch (entry.kind) {
+        case File:
+            makeFile(path);
+            break;
+        case Link:
+            ::symlink(entry.target.constData(), path.constData());
+            break;
+        case Fifo:
+            ::mkfifo(path.constData(), 0644);
+            break;
+        case Folder:
+        case LockedFolder:
+            break;
+        }
+    }
+
+    void plan()
+    {
+        m_plan = {
+            {"emu", Folder},
+            {"emu/tetris.gb", File},
+            {"emu/PUZZLE.GB", File},
+            {"emu/mixed.Gb", File},
+            {"emu/two  blanks.gb", File},
+            {"emu/ leading blank.gb", File},
+            {"emu/trailing blank.gb ", File}, // no game: the name ends in a blank
+            {"emu/quote\"d.gb", File},
+            {"emu/it's.gb", File},
+            {"emu/back\\slash.gb", File},
+            {"emu/-dash.gb", File},
+            {"emu/--help.gb", File},
+            {"emu/$(touch pwned).gb", File},
+            {"emu/`id`.gb", File},
+            {"emu/semi;colon.gb", File},
+            {"emu/new\nline.gb", File},
+            {"emu/tab\tname.gb", File},
+            {"emu/\xc3\xbcn\xc3\xaf \xe6\x97\xa5\xe6\x9c\xac.gb", File}, // ünï 日本
+            {"emu/emoji \xf0\x9f\x98\x80.gb", File},
+            {"emu/\xff\xfe.gb", File}, // not UTF-8
+            {"emu/bad\xc3(.gb", File},
+            {"emu/.hidden.gb", File},
+            {"emu/notes.txt", File},
+            {"emu/link.gb", Link, "tetris.gb"},
+            {"emu/dangling.gb", Link, "nowhere.gb"},
+            {"emu/self.gb", Link, "self.gb"},
+            {"emu/fifo.gb", Fifo},
+            {"emu/folder.gb", Folder},
+            {"emu/roms", Folder},
+            {"emu/roms/zelda.gb", File},
+            {"games", Folder},
+            {"games/a b", Folder},
+            {"games/a b/mario.gb", File},
+            {"games/a b/deep", Folder},
+            {"games/a b/deep/deeper", Folder},
+            {"games/a b/deep/deeper/pokemon.gb", File},
+            {"games/quote\"dir", Folder},
+            {"games/quote\"dir/q.gb", File},
+            {"games/back\\dir", Folder},
+            {"games/back\\dir/b.gb", File},
+            {"games/\xc3\xbcn\xc3\xaf", Folder},
+            {"games/\xc3\xbcn\xc3\xaf/\xc3\xbc.gb", File},
+            {"games/\xfe folder", Folder},
+            {"games/\xfe folder/odd.gb", File},
+            {"games/-dash", Folder},
+            {"games/-dash/-n.gb", File},
+            {"games/$(touch pwned)", Folder},
+            {"games/$(touch pwned)/x.gb", File},
+            {"games/locked", LockedFolder},
+            {"games/.hidden", Folder},
+            {"games/up", Link, ".."},
+            {"games/self", Link, "self"},
+            {"games/dangling", Link, "nowhere"},
+            {"games/to roms", Link, "../emu/roms"},
+            {"vol1", Folder},
+            {"vol1/one.gb", File},
+            {"vol1/sub", Folder},
+            {"vol1/sub/v.gb", File},
+            {"vol2", Folder},
+            {"vol2/two.gb", File},
+        };
+    }
+
+    QByteArray m_root;
+    QList<Entry> m_plan;
+};
+
+// ---- What the user does. ----
+
+enum class Typing { Keys, Paste, InputMethod };
+enum class Opening { DoubleClick, EnterKey };
+
+struct Action {
+    enum Kind {
+        ClickTab,        // number: the page
+        PressTabKey,     // number: the key, sent to the tabs
+        ClickOption,     // name: the option button
+        Type,            // name: the text box; append or clear first; number: Typing; text
+        PressVolumeKey,  // number: the key
+        ClickVolume,     // number: the part of the scroll bar clicked, a QStyle::SubControl
+        DragVolume,      // positions: where the thumb is dragged, one after the other
+        TurnVolumeWheel, // number: notches turned away from the user, negative towards
+        ChooseDrive,     // name: the mount point
+        PressDriveKey,   // number: the key
+        OpenFolder,      // path: the entry of the folder list; number: Opening
+        MarkGame,        // path: the file name, clicked once
+        PickGame,        // path: the file name, double-clicked
+        Play,            // PLAY
+        RemoveFolder,    // path
+        ReplaceFolder,   // path: the folder is replaced by something else of that name; number: Replacement
+        RestoreTree,     // every folder and file of the tree comes back
+        Restart,         // the launcher is closed and started again
+    };
+
+    Kind kind = Play;
+    int number = 0;
+    QString name;
+    QByteArray path;
+    QString text;
+    bool append = false;
+    QList<int> positions;
+
+    QString describe(const QByteArray &root) const;
+};
+
+const char *const kindNames[] = {
+    "tab",         "tab key",      "option",        "type",           "volume key",   "volume click",
+    "volume drag", "volume wheel", "drive",         "drive key",      "open folder",  "mark game",
+    "pick game",   "play",         "remove folder", "replace folder", "restore tree", "restart"};
+static_assert(std::size(kindNames) == Action::Restart + 1, "a name for each kind of action");
+
+QString keyName(int key)
+{
+    return QKeySequence(key).toString();
+}
+
+// A text as a C++ literal, so that an action list can be read and pasted.
+QString literal(const QString &text)
+{
+    QString quoted = QStringLiteral("\"");
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\\')
+            quoted += u'\\' + QString(c);
+        else if (c == u'\n')
+            quoted += QStringLiteral("\\n");
+        else if (c == u'\t')
+            quoted += QStringLiteral("\\t");
+        else if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF && !(i > 0 && text[i - 1].isHighSurrogate()))
+            quoted +=
+                QStringLiteral("\\x%1").arg(c.unicode() - 0xDC00, 2, 16, QLatin1Char('0')); // a raw byte
+        else if (c.isSurrogate() || c.isPrint())
+            quoted += c;
+        else
+            quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return quoted + u'"';
+}
+
+// A path as bytes, the tree's root written <tree>.
+QString shownPath(const QByteArray &path, const QByteArray &root)
+{
+    if (isUnder(path, root) && root != "/")
+        return literal(QStringLiteral("<tree>") + decodeFileName(path.mid(root.size())));
+    return literal(decodeFileName(path));
+}
+
+QString subControlName(int part)
+{
+    switch (part) {
+    case QStyle::SC_ScrollBarSubLine:
+        return QStringLiteral("left arrow");
+    case QStyle::SC_ScrollBarAddLine:
+        return QStringLiteral("right arrow");
+    case QStyle::SC_ScrollBarSubPage:
+        return QStringLiteral("track left of the thumb");
+    case QStyle::SC_ScrollBarAddPage:
+        return QStringLiteral("track right of the thumb");
+    default:
+        return QStringLiteral("thumb");
+    }
+}
+
+QString Action::describe(const QByteArray &root) const
+{
+    static const char *const typings[] = {"by keys", "by pasting", "by input method"};
+    static const char *const replacements[] = {"a file", "a link to itself", "a link to nowhere"};
+    QStringList dragged;
+    for (int position : positions)
+        dragged << QString::number(position);
+    switch (kind) {
+    case ClickTab:
+        return QStringLiteral("click tab %1").arg(number);
+    case PressTabKey:
+        return QStringLiteral("press %1 on the tabs").arg(keyName(number));
+    case ClickOption:
+        return QStringLiteral("click %1").arg(name);
+    case Type:
+        return QStringLiteral("type into %1 (%2, %3, %4 characters): %5")
+            .arg(name, append ? QStringLiteral("appending") : QStringLiteral("clearing first"),
+                 QLatin1String(typings[number]))
+            .arg(text.size())
+            .arg(literal(text));
+    case PressVolumeKey:
+        return QStringLiteral("press %1 on the volume").arg(keyName(number));
+    case ClickVolume:
+        return QStringLiteral("click the volume's %1").arg(subControlName(number));
+    case DragVolume:
+        return QStringLiteral("drag the volume's thumb through %1").arg(dragged.join(u", "));
+    case TurnVolumeWheel:
+        return QStringLiteral("turn the wheel %1 notches on the volume").arg(number);
+    case ChooseDrive:
+        return QStringLiteral("choose drive %1").arg(shownPath(name.toUtf8(), root));
+    case PressDriveKey:
+        return QStringLiteral("press %1 on the drives").arg(keyName(number));
+    case OpenFolder:
+        return QStringLiteral("open folder %1 by %2")
+            .arg(shownPath(path, root), number == int(Opening::DoubleClick) ? QStringLiteral("double-click")
+                                                                            : QStringLiteral("Enter"));
+    case MarkGame:
+        return QStringLiteral("click game %1").arg(shownPath(path, root));
+    case PickGame:
+        return QStringLiteral("double-click game %1").arg(shownPath(path, root));
+    case Play:
+        return QStringLiteral("press PLAY");
+    case RemoveFolder:
+        return QStringLiteral("delete folder %1").arg(shownPath(path, root));
+    case ReplaceFolder:
+        return QStringLiteral("replace folder %1 by %2")
+            .arg(shownPath(path, root), QLatin1String(replacements[number]));
+    case RestoreTree:
+        return QStringLiteral("restore the tree");
+    case Restart:
+        return QStringLiteral("restart the launcher");
+    }
+    return {};
+}
+
+// ---- What every control should hold. ----
+
+// One option button: its group (frame), page, and the words it adds to the emulator's command line.
+struct OptionButton {
+    const char *name;
+    const char *frame;
+    int page;
+    bool setAtStart;
+    const char *words = nullptr;      // nothing when null
+    const char *shownBox = nullptr;   // a custom button: the box it shows, whose text follows the words
+    const char *clearedBox = nullptr; // a default button of a custom pair: the box it empties and hides
+};
+
+const OptionButton optionButtons[] = {
+    {"optVPeriodDefault", "frmVPeriod", 1, true, nullptr, nullptr, "txtVPeriodCustom"},
+    {"optVPeriodCustom", "frmVPeriod", 1, false, "-vperiod", "txtVPeriodCustom"},
+    {"optUPeriodDefault", "frmUPeriod", 1, true, nullptr, nullptr, "txtUPeriodCustom"},
+    {"optUPeriodCustom", "frmUPeriod", 1, false, "-uperiod", "txtUPeriodCustom"},
+    {"optDelay", "frmScreenRefresh", 1, true},
+    {"optNoDelay", "frmScreenRefresh", 1, false, "-nodelay"},
+    {"optSoundAdlib", "frmSound", 2, true},
+    {"optNoSound", "frmSound", 2, false, "-sound 0"},
+    {"optStereoMono", "frmStereo", 2, false, "-stereo 0"},
+    {"optStereoNormal", "frmStereo", 2, true},
+    {"optStereoReversed", "frmStereo", 2, false, "-stereo 2"},
+    {"optKeysDefault", "frmKeys", 3, true, nullptr, nullptr, "txtKeysCustom"},
+    {"optKeysCustom", "frmKeys", 3, false, "-keys", "txtKeysCustom"},
+    {"optJoystickDisabled", "frmJoystick", 3, true},
+    {"optJoystickAutodetected", "frmJoystick", 3, false, "-joystick 1"},
+    {"optIfreqDefault", "frmIfreq", 4, true, nullptr, nullptr, "txtIfreqCustom"},
+    {"optIfreqCustom", "frmIfreq", 4, false, "-ifreq", "txtIfreqCustom"},
+    {"optVerbose0", "frmVerbose", 4, false, "-verbose 0"},
+    {"optVerbose1", "frmVerbose", 4, true},
+    {"optVerbose2", "frmVerbose", 4, false, "-verbose 2"},
+    {"optVerbose4", "frmVerbose", 4, false, "-verbose 4"},
+    {"optVerbose8", "frmVerbose", 4, false, "-verbose 8"},
+    {"optNoCheat", "frmCheat", 5, true, nullptr, nullptr, "txtCheat"},
+    {"optCheat", "frmCheat", 5, false, "-cheat", "txtCheat"},
+    {"optVideo0", "frmVideo", 6, true},
+    {"optVideo1", "frmVideo", 6, false, "-video 1"},
+    {"optVideo2", "frmVideo", 6, false, "-video 2"},
+    {"optVideo3", "frmVideo", 6, false, "-video 3"},
+    {"optVideo4", "frmVideo", 6, false, "-video 4"},
+    {"optVideo5", "frmVideo", 6, false, "-video 5"},
+    {"optBgDefault", "frmBg", 7, true, nullptr, nullptr, "txtBgCustom"},
+    {"optBgCustom", "frmBg", 7, false, "-background", "txtBgCustom"},
+};
+
+// The groups in the order in which the emulator receives their words; the volume comes after the stereo.
+const char *const emulatorOrder[] = {
+    "frmVPeriod", "frmUPeriod", "frmScreenRefresh", "frmSound", "frmStereo", "frmVolume", "frmJoystick",
+    "frmIfreq",   "frmVerbose", "frmCheat",         "frmBg",    "frmVideo",  "frmKeys"};
+
+const OptionButton *optionButton(const QString &name)
+{
+    for (const OptionButton &button : optionButtons) {
+        if (name == QLatin1String(button.name))
+            return &button;
+    }
+    return nullptr;
+}
+
+const OptionButton *customButtonOf(const QString &box)
+{
+    for (const OptionButton &button : optionButtons) {
+        if (button.shownBox && box == QLatin1String(button.shownBox))
+            return &button;
+    }
+    return nullptr;
+}
+
+QStringList customBoxes()
+{
+    QStringList boxes;
+    for (const OptionButton &button : optionButtons) {
+        if (button.shownBox)
+            boxes << QLatin1String(button.shownBox);
+    }
+    return boxes;
+}
+
+// Words of a command line as the emulator's start splits them: blanks and tabs separate words, double
+// quotes group them, and three quotes in a row stand for one literal quote.
+QStringList splitWords(const QString &line)
+{
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    int quotes = 0;
+    for (const QChar c : line) {
+        if (c == u'"') {
+            if (++quotes == 3) {
+                quotes = 0;
+                word += c;
+            }
+            continue;
+        }
+        if (quotes == 1)
+            quoted = !quoted;
+        quotes = 0;
+        if (!quoted && (c == u' ' || c == u'\t')) {
+            if (!word.isEmpty())
+                words << std::exchange(word, QString());
+        } else {
+            word += c;
+        }
+    }
+    if (!word.isEmpty())
+        words << word;
+    return words;
+}
+
+// The order of the drive list: by name regardless of case, then by the exact text.
+void sortDrives(QStringList *drives)
+{
+    drives->removeDuplicates();
+    std::sort(drives->begin(), drives->end(), [](const QString &a, const QString &b) {
+        const int order = QString::compare(a, b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
+
+struct Message {
+    QString text;
+    QString title;
+    bool operator==(const Message &other) const { return text == other.text && title == other.title; }
+};
+
+struct Model {
+    int page = browserPage;
+    QHash<QString, QString> setButton; // by frame
+    QHash<QString, QString> text;      // of each custom box
+    QHash<QString, bool> boxShown;
+    int volume = 10;
+    QByteArray root;              // of the tree
+    QByteArray folder;            // the folder list's path
+    QList<QByteArray> subfolders; // as the folder list read them last, as far as they are known
+    QByteArray fileFolder;        // the file list's path
+    QList<QByteArray> games;      // as the file list read them last, as far as they are known
+    QByteArray game;              // the selected game's name
+    QStringList drives;
+    QString drive;
+    QHash<QString, QByteArray> remembered; // the last folder shown on each drive
+    QList<Message> messages;               // shown by the last action
+
+    static Model atStart(const GameTree &tree, const QString &constructionDrive, QStringList drives);
+    bool allows(const Action &action) const;
+    void apply(const Action &action);
+    QList<QByteArray> ancestorRows() const;
+    QList<QByteArray> folderRows() const { return ancestorRows() + subfolders; }
+    QByteArrayList emulatorArguments(const QByteArray &workingFolder) const;
+
+private:
+    void click(const OptionButton &button);
+    void type(const Action &action);
+    void chooseDrive(const QString &mountPoint);
+    void openFolder(const QByteArray &path);
+    void showFolder(const QByteArray &path);
+    QString volumeHolding(const QByteArray &path) const;
+    QList<QByteArray> read(const QByteArray &path, Listed kind) const;
+    QString optionLine() const;
+};
+
+Model Model::atStart(const GameTree &tree, const QString &constructionDrive, QStringList drives)
+{
+    Model model;
+    for (const OptionButton &button : optionButtons) {
+        if (button.setAtStart)
+            model.setButton[QLatin1String(button.frame)] = QLatin1String(button.name);
+    }
+    for (const QString &box : customBoxes()) {
+        model.text[box] = QString();
+        model.boxShown[box] = false;
+    }
+    drives << QStringLiteral("/");
+    sortDrives(&drives);
+    model.drives = drives;
+    // The drive list remembers the working folder on the volume that held it when the list was made, and
+    // the load shows that folder on the drive that holds it now.
+    const QByteArray working = tree.workingFolder();
+    model.remembered[constructionDrive] = working;
+    model.drive = model.volumeHolding(working);
+    model.remembered[model.drive] = working;
+    model.folder = model.fileFolder = working;
+    model.root = tree.root();
+    model.subfolders = model.read(working, Listed::Folders);
+    model.games = model.read(working, Listed::Games);
+    return model;
+}
+
+// The path from the root down to the folder shown.
+QList<QByteArray> Model::ancestorRows() const
+{
+    QList<QByteArray> rows{"/"};
+    QByteArray ancestor;
+    for (const QByteArray &component : folder.split('/')) {
+        if (component.isEmpty())
+            continue;
+        ancestor += '/' + component;
+        rows << ancestor;
+    }
+    return rows;
+}
+
+QList<QByteArray> Model::read(const QByteArray &path, Listed kind) const
+{
+    return knownEntries(listing(path, kind), path, kind, root);
+}
+
+bool Model::allows(const Action &action) const
+{
+    switch (action.kind) {
+    case Action::ClickTab:
+        return action.number >= 0 && action.number < pageCount;
+    case Action::ClickOption: {
+        const OptionButton *button = optionButton(action.name);
+        return button && button->page == page;
+    }
+    case Action::Type: {
+        const OptionButton *button = customButtonOf(action.name);
+        return button && button->page == page && boxShown.value(action.name);
+    }
+    case Action::PressVolumeKey:
+    case Action::DragVolume:
+    case Action::TurnVolumeWheel:
+        return page == volumePage;
+    case Action::ClickVolume:
+        // At either end there is no track on one side of the thumb.
+        return page == volumePage &&
+               !(action.number == QStyle::SC_ScrollBarSubPage && volume == lowestVolume) &&
+               !(action.number == QStyle::SC_ScrollBarAddPage && volume == highestVolume);
+    case Action::ChooseDrive:
+        return page == browserPage && drives.contains(action.name);
+    case Action::PressDriveKey:
+        return page == browserPage;
+    case Action::OpenFolder:
+        return page == browserPage && folderRows().contains(action.path);
+    case Action::MarkGame:
+    case Action::PickGame:
+        return page == browserPage && games.contains(action.path);
+    case Action::PressTabKey:
+    case Action::Play:
+    case Action::RemoveFolder:
+    case Action::ReplaceFolder:
+    case Action::RestoreTree:
+    case Action::Restart:
+        return true;
+    }
+    return false;
+}
+
+// A key's step in a list, the tabs or the scroll bar: Left, Up and Page Up go back one (a page of the volume
+// is one step), as on a scroll bar; Home and End go to the ends.
+int steppedIndex(int index, int last, int key)
+{
+    switch (key) {
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return last;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        return qMax(0, index - 1);
+    default:
+        return qMin(last, index + 1);
+    }
+}
+
+void Model::apply(const Action &action)
+{
+    messages.clear();
+    switch (action.kind) {
+    case Action::ClickTab:
+        page = action.number;
+        break;
+    case Action::PressTabKey:
+        page = steppedIndex(page, pageCount - 1, action.number);
+        break;
+    case Action::ClickOption:
+        click(*optionButton(action.name));
+        break;
+    case Action::Type:
+        type(action);
+        break;
+    case Action::PressVolumeKey:
+        volume = steppedIndex(volume, highestVolume, action.number);
+        break;
+    case Action::ClickVolume:
+        if (action.number == QStyle::SC_ScrollBarSubLine || action.number == QStyle::SC_ScrollBarSubPage)
+            volume = qMax(lowestVolume, volume - 1);
+        else if (action.number != QStyle::SC_ScrollBarSlider)
+            volume = qMin(highestVolume, volume + 1);
+        break;
+    case Action::DragVolume:
+        if (!action.positions.isEmpty())
+            volume = qBound(lowestVolume, action.positions.last(), highestVolume);
+        break;
+    case Action::TurnVolumeWheel: // one step a notch; towards the user moves the thumb right
+        volume = qBound(lowestVolume, volume - action.number, highestVolume);
+        break;
+    case Action::ChooseDrive:
+        chooseDrive(action.name);
+        break;
+    case Action::PressDriveKey:
+        chooseDrive(
+            drives.at(steppedIndex(int(drives.indexOf(drive)), int(drives.size()) - 1, action.number)));
+        break;
+    case Action::OpenFolder:
+        openFolder(action.path);
+        break;
+    case Action::PickGame:
+        game = action.path;
+        break;
+    case Action::Play:
+        if (game.isEmpty())
+            messages << Message{QStringLiteral("You must chose a game first!"), QStringLiteral("Error")};
+        break;
+    case Action::MarkGame:
+    case Action::RemoveFolder:
+    case Action::ReplaceFolder:
+    case Action::RestoreTree:
+    case Action::Restart:
+        break; // nothing that the controls show changes
+    }
+}
+
+void Model::click(const OptionButton &button)
+{
+    setButton[QLatin1String(button.frame)] = QLatin1String(button.name);
+    if (button.shownBox)
+        boxShown[QLatin1String(button.shownBox)] = true;
+    if (button.clearedBox) {
+        text[QLatin1String(button.clearedBox)] = QString();
+        boxShown[QLatin1String(button.clearedBox)] = false;
+    }
+}
+
+void Model::type(const Action &action)
+{
+    QString &typed = text[action.name];
+    typed = ((action.append ? typed : QString()) + action.text).left(maxTextLength);
+}
+
+void Model::chooseDrive(const QString &mountPoint)
+{
+    if (mountPoint == drive)
+        return;
+    drive = mountPoint;
+    const QByteArray target = remembered.value(mountPoint, encodeFileName(mountPoint));
+    if (const int error = openError(target)) {
+        messages << Message{
+            QStringLiteral("The drive %1 is not ready: %2.").arg(mountPoint, reasonFor(error)),
+            QStringLiteral("Error")};
+        drive = volumeHolding(folder); // back to the drive of the folder shown
+        return;
+    }
+    showFolder(target);
+}
+
+void Model::openFolder(const QByteArray &path)
+{
+    if (const int error = openError(path)) {
+        messages << Message{
+            QStringLiteral("The folder %1 cannot be opened: %2.").arg(decodeFileName(path), reasonFor(error)),
+            QStringLiteral("Error")};
+        return;
+    }
+    showFolder(path);
+}
+
+// The folder list reads the folder; when it is another folder, the file list follows and the drive that
+// holds it remembers it.
+void Model::showFolder(const QByteArray &path)
+{
+    subfolders = read(path, Listed::Folders);
+    if (path == folder)
+        return;
+    folder = fileFolder = path;
+    games = read(path, Listed::Games);
+    remembered[volumeHolding(path)] = path;
+}
+
+QString Model::volumeHolding(const QByteArray &path) const
+{
+    QString holder;
+    for (const QString &mountPoint : drives) {
+        if (mountPoint.size() > holder.size() && isUnder(path, encodeFileName(mountPoint)))
+            holder = mountPoint;
+    }
+    return holder;
+}
+
+QString Model::optionLine() const
+{
+    QString line;
+    for (const char *frame : emulatorOrder) {
+        if (qstrcmp(frame, "frmVolume") == 0) {
+            line += QStringLiteral(" -volume ") + QString::number(volume);
+            continue;
+        }
+        const OptionButton &button = *optionButton(setButton.value(QLatin1String(frame)));
+        if (!button.words)
+            continue;
+        if (!button.shownBox)
+            line += u' ' + QLatin1String(button.words);
+        else if (const QString typed = text.value(QLatin1String(button.shownBox)); !typed.isEmpty())
+            line += u' ' + QLatin1String(button.words) + u' ' + typed;
+    }
+    return line;
+}
+
+// The emulator's program and arguments: the game's path as one argument, then the option words.
+QByteArrayList Model::emulatorArguments(const QByteArray &workingFolder) const
+{
+    QByteArrayList arguments{workingFolder + "/Zemu.exe", fileFolder + '/' + game};
+    for (const QString &word : splitWords(optionLine()))
+        arguments << word.toUtf8();
+    return arguments;
+}
+
+// ---- The user at the window, and the checks after each action. ----
+
+struct Statistics {
+    int actions = 0;
+    QMap<int, int> byKind; // Action::Kind
+    int skipped = 0;       // not possible at that moment, in a shrunk list
+    int playsChecked = 0;
+    int playsRefused = 0;
+    QMap<QString, int> messages; // by kind and reason
+    int restarts = 0;
+};
+
+// Processes events until `done` or ten seconds have passed.
+bool waitUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(10000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::usleep(100);
+    }
+    return true;
+}
+
+// One launcher window used by the random user, with the model of what it should show.
+class Session {
+public:
+    Session(const GameTree &tree, const StubEmulator &stub, Statistics *statistics)
+        : m_tree(tree)
+        , m_stub(stub)
+        , m_statistics(statistics)
+    {
+        start();
+    }
+
+    const Model &model() const { return m_model; }
+    QString failure() const { return m_failure; }
+
+    // Performs `action` when it is possible now, then checks every control; false on the first difference.
+    bool run(const Action &action);
+    // The window still answers: events flow and a click on a tab still works.
+    bool stillResponds();
+    // For the checker's own test: a fault planted in the expected argument vector.
+    void plantFault(std::function<void(QByteArrayList *)> fault) { m_plantedFault = std::move(fault); }
+
+private:
+    template <typename T> T *control(const char *name) const
+    {
+        return qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
+    }
+    void start();
+    void waitForLists();
+    void perform(const Action &action);
+    void clickAt(QWidget *widget, QPoint at);
+    void doubleClickAt(QWidget *widget, QPoint at);
+    void type(const Action &action);
+    void clickVolume(QStyle::SubControl part);
+    void dragVolume(const QList<int> &positions);
+    void turnVolumeWheel(int notches);
+    void openFolder(const Action &action);
+    QPoint pointOfGame(const QByteArray &name);
+    void play();
+    void check();
+    void checkBrowser();
+    void checkMessages();
+    void fail(const QString &what);
+    template <typename T> void expectEqual(const T &actual, const T &expected, const QString &what);
+
+    const GameTree &m_tree;
+    const StubEmulator &m_stub;
+    Statistics *m_statistics;
+    std::unique_ptr<Quibrel> m_window;
+    Model m_model;
+    QString m_failure;
+    std::function<void(QByteArrayList *)> m_plantedFault;
+};
+
+void Session::start()
+{
+    m_window.reset(); // the old window goes first, as when the launcher is closed and started again
+    MessageBox::clearShown();
+    m_window = std::make_unique<Quibrel>();
+    // Volumes of our own in the tree, and the one that held the working folder when the drive list was made.
+    auto drives = control<DriveList>("DriveBox");
+    const QString constructionDrive = drives->drive();
+    const QStringList volumes = m_tree.volumes() << constructionDrive;
+    drives->setDrives(volumes);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_window->Form_Load();
+    m_window->resize(800, 600); // as maximized on a small screen
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        fail(QStringLiteral("the window is not shown"));
+    waitForLists();
+    m_model = Model::atStart(m_tree, constructionDrive, volumes);
+    check();
+}
+
+// The folder and file lists read on a worker thread: the model is compared with what they show at the end.
+void Session::waitForLists()
+{
+    const bool listed = waitUntil([this] {
+        return !control<DirectoryList>("DirBox")->isListing() && !control<FileList>("FileBox")->isListing();
+    });
+    if (!listed)
+        fail(QStringLiteral("the lists are still being read after ten seconds"));
+}
+
+bool Session::run(const Action &action)
+{
+    if (!m_model.allows(action)) {
+        ++m_statistics->skipped;
+        return true;
+    }
+    ++m_statistics->actions;
+    ++m_statistics->byKind[action.kind];
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    perform(action);
+    if (action.kind == Action::Restart)
+        return m_failure.isEmpty();
+    m_model.apply(action);
+    if (action.kind == Action::Play)
+        play();
+    waitForLists();
+    check();
+    return m_failure.isEmpty();
+}
+
+void Session::perform(const Action &action)
+{
+    auto tabs = control<TabControl>("TabSettings");
+    auto volume = control<ScrollBar>("hsbVolume");
+    auto drives = control<DriveList>("DriveBox");
+    switch (action.kind) {
+    case Action::ClickTab:
+        clickAt(tabs, tabs->tabRect(action.number).center());
+        break;
+    case Action::PressTabKey:
+        QTest::keyClick(tabs, Qt::Key(action.number));
+        break;
+    case Action::ClickOption: {
+        auto button = control<QRadioButton>(qPrintable(action.name));
+        clickAt(button, QPoint(8, button->height() / 2));
+        break;
+    }
+    case Action::Type:
+        type(action);
+        break;
+    case Action::PressVolumeKey:
+        QTest::keyClick(volume, Qt::Key(action.number));
+        break;
+    case Action::ClickVolume:
+        clickVolume(QStyle::SubControl(action.number));
+        break;
+    case Action::DragVolume:
+        dragVolume(action.positions);
+        break;
+    case Action::TurnVolumeWheel:
+        turnVolumeWheel(action.number);
+        break;
+    case Action::ChooseDrive: // as chosen from its list: opening it would read the real mount table again
+        drives->setCurrentIndex(drives->findData(action.name));
+        break;
+    case Action::PressDriveKey:
+        QTest::keyClick(drives, Qt::Key(action.number));
+        break;
+    case Action::OpenFolder:
+        openFolder(action);
+        break;
+    case Action::MarkGame:
+        clickAt(control<FileList>("FileBox")->viewport(), pointOfGame(action.path));
+        break;
+    case Action::PickGame:
+        doubleClickAt(control<FileList>("FileBox")->viewport(), pointOfGame(action.path));
+        break;
+    case Action::Play:
+        m_stub.clearRecord();
+        clickAt(control<QPushButton>("cmdPlay"), QPoint());
+        break;
+    case Action::RemoveFolder:
+        removeEntry(action.path);
+        break;
+    case Action::ReplaceFolder:
+        replaceFolder(action.path, Replacement(action.number));
+        break;
+    case Action::RestoreTree:
+        m_tree.restore();
+        break;
+    case Action::Restart:
+        ++m_statistics->restarts;
+        start();
+        break;
+    }
+}
+
+// A click where a person would click: the widget must be shown and on top at that point.
+void Session::clickAt(QWidget *widget, QPoint at)
+{
+    if (at.isNull())
+        at = widget->rect().center();
+    QWidget *onTop = m_window->childAt(widget->mapTo(m_window.get(), at));
+    if (!widget->isVisible() || (onTop != widget && !widget->isAncestorOf(onTop))) {
+        fail(QStringLiteral("%1 cannot be clicked at (%2, %3): %4")
+                 .arg(widget->objectName())
+                 .arg(at.x())
+                 .arg(at.y())
+                 .arg(widget->isVisible() ? QStringLiteral("covered by ") +
+                                                (onTop ? onTop->objectName() : QStringLiteral("nothing"))
+                                          : QStringLiteral("not shown")));
+        return;
+    }
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+// A double-click comes after a first click, as Qt's own input does.
+void Session::doubleClickAt(QWidget *widget, QPoint at)
+{
+    clickAt(widget, at);
+    if (m_failure.isEmpty())
+        QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+}
+
+void Session::type(const Action &action)
+{
+    auto box = control<QLineEdit>(qPrintable(action.name));
+    if (!box->isVisible()) {
+        fail(action.name + QStringLiteral(" is not shown"));
+        return;
+    }
+    if (action.append) {
+        QTest::keyClick(box, Qt::Key_End);
+    } else {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Backspace);
+    }
+    switch (Typing(action.number)) {
+    case Typing::Keys:
+        for (const char32_t c : action.text.toUcs4()) {
+            if (c < 0x80)
+                QTest::keyClick(box, char(c));
+            else
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUcs4(&c, 1), {});
+        }
+        break;
+    case Typing::Paste:
+        QGuiApplication::clipboard()->setText(action.text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        break;
+    case Typing::InputMethod: {
+        QInputMethodEvent event;
+        event.setCommitString(action.text);
+        QApplication::sendEvent(box, &event);
+        break;
+    }
+    }
+}
+
+void Session::clickVolume(QStyle::SubControl part)
+{
+    auto bar = control<ScrollBar>("hsbVolume");
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    const QRect area = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+    if (area.isEmpty()) {
+        fail(QStringLiteral("the volume's %1 has no place to click at %2")
+                 .arg(subControlName(part))
+                 .arg(bar->value()));
+        return;
+    }
+    clickAt(bar, area.center());
+}
+
+// The thumb held down and moved: the label follows each position.
+void Session::dragVolume(const QList<int> &positions)
+{
+    auto bar = control<ScrollBar>("hsbVolume");
+    auto label = control<QLabel>("lblVolume");
+    bar->setSliderDown(true);
+    for (int position : positions) {
+        bar->setSliderPosition(position);
+        const QString expected = QString::number(qBound(lowestVolume, position, highestVolume));
+        expectEqual(label->text(), expected,
+                    QStringLiteral("lblVolume while the thumb is dragged to %1").arg(position));
+    }
+    bar->setSliderDown(false);
+}
+
+// One wheel event a notch, over the middle of the scroll bar.
+void Session::turnVolumeWheel(int notches)
+{
+    auto bar = control<ScrollBar>("hsbVolume");
+    const QPointF at = QRectF(bar->rect()).center();
+    for (int notch = 0; notch < qAbs(notches); ++notch) {
+        QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar, &wheel);
+    }
+}
+
+void Session::openFolder(const Action &action)
+{
+    auto folders = control<DirectoryList>("DirBox");
+    QModelIndex entry;
+    for (int row = 0; row < folders->model()->rowCount() && !entry.isValid(); ++row) {
+        const QModelIndex index = folders->model()->index(row, 0);
+        if (encodeFileName(index.data(DirectoryList::PathRole).toString()) == action.path)
+            entry = index;
+    }
+    if (!entry.isValid()) {
+        fail(QStringLiteral("no entry %1 in the folder list").arg(shownPath(action.path, m_tree.root())));
+        return;
+    }
+    folders->scrollTo(entry);
+    const QPoint at = folders->visualRect(entry).center();
+    if (Opening(action.number) == Opening::DoubleClick) {
+        doubleClickAt(folders->viewport(), at);
+    } else {
+        clickAt(folders->viewport(), at);
+        QTest::keyClick(folders, Qt::Key_Return);
+    }
+}
+
+QPoint Session::pointOfGame(const QByteArray &name)
+{
+    auto files = control<FileList>("FileBox");
+    const int row = int(files->fileNames().indexOf(decodeFileName(name)));
+    if (row < 0) {
+        fail(QStringLiteral("no game %1 in the file list").arg(shownPath(name, m_tree.root())));
+        return {};
+    }
+    const QModelIndex index = files->model()->index(row, 0);
+    files->scrollTo(index);
+    return files->visualRect(index).center();
+}
+
+// PLAY with a game starts the emulator with what the model composes; without one, it only says so.
+void Session::play()
+{
+    if (m_model.game.isEmpty()) {
+        ++m_statistics->playsRefused;
+        if (QFile::exists(m_stub.recordPath()))
+            fail(QStringLiteral("PLAY without a game started the emulator"));
+        return;
+    }
+    QByteArrayList expected = m_model.emulatorArguments(m_tree.workingFolder());
+    if (m_plantedFault)
+        m_plantedFault(&expected);
+    const QByteArrayList received = m_stub.waitForRecord();
+    ++m_statistics->playsChecked;
+    if (received != expected) {
+        QStringList lines{QStringLiteral("the emulator received other arguments")};
+        for (qsizetype i = 0; i < qMax(received.size(), expected.size()); ++i) {
+            lines << QStringLiteral("  [%1] %2 %3 %4")
+                         .arg(i)
+                         .arg(shownPath(received.value(i), m_tree.root()),
+                              received.value(i) == expected.value(i) ? QStringLiteral("==")
+                                                                     : QStringLiteral("!="),
+                              shownPath(expected.value(i), m_tree.root()));
+        }
+        fail(lines.join(u'\n'));
+    }
+}
+
+void Session::fail(const QString &what)
+{
+    if (m_failure.isEmpty())
+        m_failure = what;
+}
+
+QString shownValue(const QString &value)
+{
+    return literal(value.size() > 200 ? value.left(100) + QStringLiteral("...") + value.right(60) : value);
+}
+QString shownValue(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+QString shownValue(int value)
+{
+    return QString::number(value);
+}
+QString shownValue(const QByteArray &value)
+{
+    return literal(decodeFileName(value));
+}
+QString shownValue(const QList<QByteArray> &values)
+{
+    QStringList shown;
+    for (const QByteArray &value : values)
+        shown << literal(decodeFileName(value));
+    return u'{' + shown.join(QStringLiteral(", ")) + u'}';
+}
+QString shownValue(const QStringList &values)
+{
+    QStringList shown;
+    for (const QString &value : values)
+        shown << literal(value);
+    return u'{' + shown.join(QStringLiteral(", ")) + u'}';
+}
+
+template <typename T> void Session::expectEqual(const T &actual, const T &expected, const QString &what)
+{
+    if (!(actual == expected))
+        fail(QStringLiteral("%1 is %2, expected %3").arg(what, shownValue(actual), shownValue(expected)));
+}
+
+void Session::check()
+{
+    expectEqual(control<TabControl>("TabSettings")->currentPage(), m_model.page, QStringLiteral("the page"));
+    // Only the members of the current page are shown.
+    for (const OptionButton &button : optionButtons) {
+        auto radio = control<QRadioButton>(button.name);
+        const QString name = QLatin1String(button.name);
+        expectEqual(radio->isChecked(), m_model.setButton.value(QLatin1String(button.frame)) == name,
+                    name + QStringLiteral(" set"));
+        expectEqual(radio->isVisible(), button.page == m_model.page, name + QStringLiteral(" visible"));
+    }
+    for (const QString &name : customBoxes()) {
+        auto box = control<QLineEdit>(qPrintable(name));
+        expectEqual(box->text(), m_model.text.value(name), name);
+        expectEqual(!box->isHidden(), m_model.boxShown.value(name), name + QStringLiteral(" shown"));
+        expectEqual(box->isVisible(),
+                    m_model.boxShown.value(name) && customButtonOf(name)->page == m_model.page,
+                    name + QStringLiteral(" visible"));
+    }
+    for (const char *name : {"DriveBox", "DirBox", "FileBox"}) {
+        expectEqual(control<QWidget>(name)->isVisible(), m_model.page == browserPage,
+                    QLatin1String(name) + QStringLiteral(" visible"));
+    }
+    expectEqual(control<QWidget>("hsbVolume")->isVisible(), m_model.page == volumePage,
+                QStringLiteral("hsbVolume visible"));
+    expectEqual(control<ScrollBar>("hsbVolume")->value(), m_model.volume, QStringLiteral("hsbVolume"));
+    expectEqual(control<QLabel>("lblVolume")->text(), QString::number(m_model.volume),
+                QStringLiteral("lblVolume"));
+    expectEqual(encodeFileName(control<QLabel>("lblGameSelected")->text()), m_model.game,
+                QStringLiteral("lblGameSelected"));
+    checkBrowser();
+    checkMessages();
+    expectEqual(m_window->isVisible(), true, QStringLiteral("the window shown"));
+}
+
+void Session::checkBrowser()
+{
+    auto drives = control<DriveList>("DriveBox");
+    expectEqual(drives->drive(), m_model.drive, QStringLiteral("the drive"));
+    expectEqual(drives->drives(), m_model.drives, QStringLiteral("the drives"));
+
+    auto folders = control<DirectoryList>("DirBox");
+    expectEqual(encodeFileName(folders->path()), m_model.folder, QStringLiteral("DirBox path"));
+    QList<QByteArray> rows;
+    for (int row = 0; row < folders->model()->rowCount(); ++row)
+        rows << encodeFileName(folders->model()->index(row, 0).data(DirectoryList::PathRole).toString());
+    const QList<QByteArray> ancestors = m_model.ancestorRows();
+    QList<QByteArray> subfolders =
+        knownEntries(rows.mid(ancestors.size()), m_model.folder, Listed::Folders, m_tree.root());
+    std::sort(subfolders.begin(), subfolders.end());
+    expectEqual(rows.mid(0, ancestors.size()), ancestors, QStringLiteral("DirBox's path entries"));
+    expectEqual(subfolders, m_model.subfolders, QStringLiteral("DirBox's subfolders"));
+
+    auto files = control<FileList>("FileBox");
+    expectEqual(encodeFileName(files->path()), m_model.fileFolder, QStringLiteral("FileBox path"));
+    QList<QByteArray> games;
+    for (const QString &name : files->fileNames())
+        games << encodeFileName(name);
+    games = knownEntries(games, m_model.fileFolder, Listed::Games, m_tree.root());
+    std::sort(games.begin(), games.end());
+    expectEqual(games, m_model.games, QStringLiteral("FileBox's games"));
+
+    // Whatever the names hold, each takes one line and shows no raw byte.
+    for (QAbstractItemView *list :
+         {static_cast<QAbstractItemView *>(folders), static_cast<QAbstractItemView *>(files)}) {
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QString shown = list->model()->index(row, 0).data().toString();
+            const bool oneLine = std::none_of(shown.cbegin(), shown.cend(), [](QChar c) {
+                return c.unicode() < 0x20 || (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF);
+            });
+            if (!oneLine)
+                fail(QStringLiteral("%1 shows %2 as it is").arg(list->objectName(), literal(shown)));
+        }
+    }
+}
+
+void Session::checkMessages()
+{
+    QList<Message> shown;
+    for (const MessageBox::Shown &box : MessageBox::shown()) {
+        shown << Message{box.text, box.title};
+        if (box.icon != QMessageBox::Critical)
+            fail(QStringLiteral("the message %1 has no error icon").arg(literal(box.text)));
+    }
+    for (const Message &message : shown) {
+        // "The folder <path> cannot be opened: <reason>." counts as "folder cannot be opened: <reason>."
+        QString kind = message.text;
+        for (const QString &ending :
+             {QStringLiteral(" cannot be opened: "), QStringLiteral(" is not ready: ")}) {
+            if (const qsizetype at = kind.indexOf(ending); at > 0)
+                kind = kind.section(u' ', 1, 1) + kind.mid(at);
+        }
+        ++m_statistics->messages[kind];
+    }
+    if (shown == m_model.messages)
+        return;
+    QStringList lines{QStringLiteral("other messages were shown")};
+    for (const Message &message : shown)
+        lines
+            << QStringLiteral("  shown:    %1 titled %2").arg(literal(message.text), literal(message.title));
+    for (const Message &message : m_model.messages)
+        lines
+            << QStringLiteral("  expected: %1 titled %2").arg(literal(message.text), literal(message.title));
+    fail(lines.join(u'\n'));
+}
+
+bool Session::stillResponds()
+{
+    QCoreApplication::processEvents();
+    Action tab;
+    tab.kind = Action::ClickTab;
+    tab.number = m_model.page == 3 ? 4 : 3;
+    return run(tab);
+}
+
+// ---- The random user. ----
+
+// Pieces of the texts a user types: blanks, quotes, backslashes, shell syntax, numbers and unicode.
+// clang-format off
+const QStringList typedPieces = {
+    QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\""), QStringLiteral("\"\"\""), QStringLiteral("'"),
+    QStringLiteral("\\"), QStringLiteral("\\\""), QStringLiteral("$(touch pwned)"), QStringLiteral("`id`"),
+    QStringLiteral(";"), QStringLiteral("; rm x"), QStringLiteral("&&"), QStringLiteral("|"), QStringLiteral(">out"),
+    QStringLiteral("*"), QStringLiteral("?"), QStringLiteral("~"), QStringLiteral("#"), QStringLiteral("%1"),
+    QStringLiteral("%s"), QStringLiteral("-"), QStringLiteral("--help"), QStringLiteral("-keys"), QStringLiteral("0"),
+    QStringLiteral("42"), QStringLiteral("-1"), QStringLiteral("99999999999999999999"), QStringLiteral("a"),
+    QStringLiteral("Zelda"), QStringLiteral("00A-17B-C49"), QStringLiteral("/my pics/back.bmp"),
+    QStringLiteral("C:\\GB\\"), QStringLiteral("\u00fc"), QStringLiteral("\u65e5\u672c\u8a9e"),
+    QStringLiteral("\U0001F600"), QStringLiteral("\u00a0"), QStringLiteral("\u3000"),
+    QStringLiteral("\u05e9\u05dc\u05d5\u05dd"), QStringLiteral("e\u0301"), QStringLiteral("\u00df"),
+    QStringLiteral("\ufb01"),
+};
+// What only pasting or an input method brings into a box: control characters and invisible ones.
+const QStringList pastedPieces = {
+    QStringLiteral("\t"), QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\u2028"),
+    QStringLiteral("\u200b"), QStringLiteral("\u0001"), QStringLiteral("\u007f"),
+};
+// clang-format on
+
+const int tabKeys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End};
+const int volumeKeys[] = {Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down,
+                          Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+const int driveKeys[] = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
+                         Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+const int volumeParts[] = {QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine,
+                           QStyle::SC_ScrollBarSubPage, QStyle::SC_ScrollBarAddPage,
+                           QStyle::SC_ScrollBarSlider};
+
+class RandomUser {
+public:
+    RandomUser(quint64 seed, const GameTree &tree)
+        : m_tree(tree)
+    {
+        const quint32 words[] = {quint32(seed), quint32(seed >> 32)};
+        m_random = QRandomGenerator(words, 2);
+    }
+
+    // An action that the model allows now.
+    Action next(const Model &model);
+
+private:
+    template <typename T> T pick(const QList<T> &items)
+    {
+        return items.at(m_random.bounded(int(items.size())));
+    }
+    template <typename T, size_t n> T pick(const T (&items)[n]) { return items[m_random.bounded(int(n))]; }
+    QString randomText(bool byKeys);
+    Action typing(const Model &model);
+    Action folderToOpen(const Model &model);
+
+    QRandomGenerator m_random;
+    const GameTree &m_tree;
+};
+
+Action RandomUser::next(const Model &model)
+{
+    // Weights: about one PLAY in fifty actions; the browser and volume only on their pages.
+    QList<std::pair<Action::Kind, int>> choices = {
+        {Action::ClickTab, 60},    {Action::PressTabKey, 20},  {Action::Play, 8},
+        {Action::RemoveFolder, 6}, {Action::ReplaceFolder, 3}, {Action::RestoreTree, 6},
+        {Action::Restart, 1},
+    };
+    bool hasOptions = false;
+    for (const OptionButton &button : optionButtons)
+        hasOptions = hasOptions || button.page == model.page;
+    if (hasOptions)
+        choices << std::pair{Action::ClickOption, 200};
+    for (const QString &box : customBoxes()) {
+        if (customButtonOf(box)->page == model.page && model.boxShown.value(box))
+            choices << std::pair{Action::Type, 150};
+    }
+    if (model.page == volumePage)
+        choices << std::pair{Action::PressVolumeKey, 50} << std::pair{Action::ClickVolume, 50}
+                << std::pair{Action::DragVolume, 30} << std::pair{Action::TurnVolumeWheel, 30};
+    if (model.page == browserPage) {
+        choices << std::pair{Action::ChooseDrive, 30} << std::pair{Action::PressDriveKey, 20}
+                << std::pair{Action::OpenFolder, 150};
+        if (!model.games.isEmpty())
+            choices << std::pair{Action::MarkGame, 20} << std::pair{Action::PickGame, 60};
+    }
+    int total = 0;
+    for (const auto &choice : choices)
+        total += choice.second;
+    int ticket = m_random.bounded(total);
+    Action::Kind kind = choices.first().first;
+    for (const auto &[candidate, weight] : choices) {
+        if (ticket < weight) {
+            kind = candidate;
+            break;
+        }
+        ticket -= weight;
+    }
+
+    Action action;
+    action.kind = kind;
+    switch (kind) {
+    case Action::ClickTab:
+        action.number = m_random.bounded(100) < 30 ? browserPage : m_random.bounded(pageCount);
+        break;
+    case Action::PressTabKey:
+        action.number = pick(tabKeys);
+        break;
+    case Action::ClickOption: {
+        QStringList names;
+        for (const OptionButton &button : optionButtons) {
+            if (button.page == model.page)
+                names << QLatin1String(button.name);
+        }
+        action.name = pick(names);
+        break;
+    }
+    case Action::Type:
+        return typing(model);
+    case Action::PressVolumeKey:
+        action.number = pick(volumeKeys);
+        break;
+    case Action::ClickVolume: // at either end of the track there is none on one side of the thumb
+        do
+            action.number = pick(volumeParts);
+        while (!model.allows(action));
+        break;
+    case Action::DragVolume:
+        for (int count = 1 + m_random.bounded(6); count > 0; --count)
+            action.positions << m_random.bounded(lowestVolume - 3, highestVolume + 4);
+        break;
+    case Action::TurnVolumeWheel:
+        action.number = m_random.bounded(1, 4) * (m_random.bounded(2) == 0 ? 1 : -1);
+        break;
+    case Action::ChooseDrive:
+        action.name = pick(model.drives);
+        break;
+    case Action::PressDriveKey:
+        action.number = pick(driveKeys);
+        break;
+    case Action::OpenFolder:
+        return folderToOpen(model);
+    case Action::MarkGame:
+    case Action::PickGame:
+        action.path = pick(model.games);
+        break;
+    case Action::RemoveFolder:
+    case Action::ReplaceFolder:
+        action.path = pick(m_tree.removableFolders());
+        action.number = m_random.bounded(3);
+        break;
+    case Action::Play:
+    case Action::RestoreTree:
+    case Action::Restart:
+        break;
+    }
+    return action;
+}
+
+Action RandomUser::typing(const Model &model)
+{
+    QStringList shown;
+    for (const QString &box : customBoxes()) {
+        if (customButtonOf(box)->page == model.page && model.boxShown.value(box))
+            shown << box;
+    }
+    Action action;
+    action.kind = Action::Type;
+    action.name = pick(shown);
+    action.number = m_random.bounded(3);
+    action.text = randomText(Typing(action.number) == Typing::Keys);
+    // Typing long texts key by key takes long; they are pasted instead.
+    if (Typing(action.number) == Typing::Keys && action.text.size() > 200)
+        action.number = int(Typing::Paste);
+    action.append = m_random.bounded(2) == 1 &&
+                    model.text.value(action.name).size() + action.text.size() <= maxTextLength;
+    return action;
+}
+
+// 0 to 4096 characters, mostly short.
+QString RandomUser::randomText(bool byKeys)
+{
+    const int bucket = m_random.bounded(100);
+    const int length = bucket < 8    ? 0
+                       : bucket < 70 ? 1 + m_random.bounded(16)
+                       : bucket < 92 ? 17 + m_random.bounded(240)
+                                     : 257 + m_random.bounded(3840);
+    QString text;
+    while (text.size() < length)
+        text += !byKeys && m_random.bounded(8) == 0 ? pick(pastedPieces) : pick(typedPieces);
+    text.truncate(length);
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1); // no half characters
+    return text;
+}
+
+// An entry of the folder list: the model knows only those in the tree or on the way to it.
+Action RandomUser::folderToOpen(const Model &model)
+{
+    Action action;
+    action.kind = Action::OpenFolder;
+    action.path = pick(model.folderRows());
+    action.number = int(m_random.bounded(4) == 0 ? Opening::EnterKey : Opening::DoubleClick);
+    return action;
+}
+
+struct Outcome {
+    bool failed = false;
+    qsizetype failedAt = -1; // the action that failed; the list's size for the final check
+    QString failure;
+};
+
+} // namespace
+
+class TestStress : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void randomUser();
+    void checkerFindsAndShrinksAPlantedFault();
+
+private:
+    Outcome replay(const QList<Action> &actions, Statistics *statistics);
+    QList<Action> shrink(QList<Action> failing, Outcome *outcome, qint64 budgetMs, bool *repeated);
+    QString describe(const QList<Action> &actions) const;
+
+    QTemporaryDir m_scratch;
+    std::unique_ptr<GameTree> m_tree;
+    std::unique_ptr<StubEmulator> m_stub;
+    QString m_originalDirectory;
+    std::function<void(QByteArrayList *)> m_plantedFault;
+};
+
+void TestStress::initTestCase()
+{
+    QVERIFY(m_scratch.isValid());
+    m_scratch.setAutoRemove(false); // names that are not UTF-8 are removed with bytes at the end
+    m_tree = std::make_unique<GameTree>(encodeFileName(m_scratch.path()));
+    m_tree->restore();
+    m_stub = std::make_unique<StubEmulator>(decodeFileName(m_tree->workingFolder()));
+    m_originalDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(decodeFileName(m_tree->workingFolder())));
+    // A message box that nobody expected must not wait for a person.
+    auto watchdog = new QTimer(this);
+    connect(watchdog, &QTimer::timeout, this, [] {
+        if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->done(QMessageBox::Ok);
+    });
+    watchdog->start(100);
+}
+
+void TestStress::cleanupTestCase()
+{
+    QDir::setCurrent(m_originalDirectory);
+    m_stub.reset();
+    const bool shellRan = QFile::exists(decodeFileName(m_tree->workingFolder()) + QStringLiteral("/pwned"));
+    removeEntry(m_tree->root());
+    QVERIFY2(!shellRan, "a typed text or a file name reached a shell: the file pwned was made");
+}
+
+Outcome TestStress::replay(const QList<Action> &actions, Statistics *statistics)
+{
+    m_tree->restore();
+    Session session(*m_tree, *m_stub, statistics);
+    session.plantFault(m_plantedFault);
+    if (!session.failure().isEmpty())
+        return {true, 0, session.failure()};
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (!session.run(actions[i]))
+            return {true, i, session.failure()};
+    }
+    if (!session.stillResponds())
+        return {true, actions.size(), session.failure()};
+    return {};
+}
+
+// Drops chunks of actions, halving their size, then shortens typed texts, keeping every change that still
+// fails on a fresh window; stops after `budgetMs` with the shortest list found.
+QList<Action> TestStress::shrink(QList<Action> failing, Outcome *outcome, qint64 budgetMs, bool *repeated)
+{
+    *repeated = false;
+    QElapsedTimer clock;
+    clock.start();
+    const auto inBudget = [&] { return clock.elapsed() < budgetMs; };
+    const auto stillFails = [&](const QList<Action> &candidate) {
+        Statistics ignored;
+        const Outcome tried = replay(candidate, &ignored);
+        if (!tried.failed)
+            return false;
+        failing = candidate.mid(0, tried.failedAt + 1);
+        *outcome = tried;
+        *repeated = true;
+        return true;
+    };
+    failing = failing.mid(0, outcome->failedAt + 1);
+    for (qsizetype chunk = qMax<qsizetype>(1, failing.size() / 2); chunk >= 1 && inBudget();) {
+        bool dropped = false;
+        for (qsizetype at = 0; at < failing.size() && inBudget();) {
+            QList<Action> candidate = failing;
+            candidate.remove(at, qMin(chunk, failing.size() - at));
+            if (stillFails(candidate))
+                dropped = true;
+            else
+                at += chunk;
+        }
+        if (!dropped && chunk == 1)
+            break;
+        if (!dropped)
+            chunk /= 2;
+        chunk = qMin(chunk, qMax<qsizetype>(1, failing.size() / 2));
+    }
+    for (qsizetype i = 0; i < failing.size() && inBudget(); ++i) {
+        while (i < failing.size() && failing[i].kind == Action::Type && !failing[i].text.isEmpty() &&
+               inBudget()) {
+            const QString text = failing[i].text;
+            bool shortened = false;
+            for (const QString &shorter :
+                 {QString(), text.left(text.size() / 2), text.mid(text.size() / 2)}) {
+                QList<Action> candidate = failing;
+                candidate[i].text = shorter;
+                if (shorter.size() < text.size() && stillFails(candidate)) {
+                    shortened = true;
+                    break;
+                }
+            }
+            if (!shortened)
+                break;
+        }
+    }
+    return failing;
+}
+
+QString TestStress::describe(const QList<Action> &actions) const
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < actions.size(); ++i)
+        lines << QStringLiteral("  %1. %2").arg(i + 1).arg(actions[i].describe(m_tree->root()));
+    return lines.join(u'\n');
+}
+
+void TestStress::randomUser()
+{
+    const int count = environmentNumber("QUIBREL_STRESS_ACTIONS", 5000);
+    bool seedGiven = false;
+    const quint64 seed = qEnvironmentVariable("QUIBREL_STRESS_SEED").toULongLong(&seedGiven);
+    const quint64 usedSeed = seedGiven ? seed : QRandomGenerator::global()->generate64();
+    qInfo("Random user: %d actions, QUIBREL_STRESS_SEED=%llu", count, usedSeed);
+
+    QElapsedTimer clock;
+    clock.start();
+    Statistics statistics;
+    QList<Action> done;
+    Outcome outcome;
+    {
+        m_tree->restore();
+        Session session(*m_tree, *m_stub, &statistics);
+        RandomUser user(usedSeed, *m_tree);
+        outcome = {!session.failure().isEmpty(), 0, session.failure()};
+        for (int i = 0; i < count && !outcome.failed; ++i) {
+            done << user.next(session.model());
+            if (!session.run(done.last()))
+                outcome = {true, i, session.failure()};
+        }
+        if (!outcome.failed && !session.stillResponds())
+            outcome = {true, done.size(), session.failure()};
+    }
+    qInfo("%d actions run (%d skipped) in %lld ms: %d PLAYs checked against the emulator's arguments, %d "
+          "refused "
+          "without a game, %d restarts",
+          statistics.actions, statistics.skipped, clock.elapsed(), statistics.playsChecked,
+          statistics.playsRefused, statistics.restarts);
+    QStringList kinds;
+    for (auto kind = statistics.byKind.cbegin(); kind != statistics.byKind.cend(); ++kind)
+        kinds << QStringLiteral("%1 %2").arg(kindNames[kind.key()]).arg(kind.value());
+    qInfo("Actions: %s", qPrintable(kinds.join(QStringLiteral(", "))));
+    QStringList messages;
+    for (auto message = statistics.messages.cbegin(); message != statistics.messages.cend(); ++message)
+        messages << QStringLiteral("%1 x \"%2\"").arg(message.value()).arg(message.key());
+    qInfo("Messages: %s", qPrintable(messages.join(QStringLiteral(", "))));
+    if (!outcome.failed)
+        return;
+
+    qWarning("Failed at action %lld of seed %llu: %s", static_cast<long long>(outcome.failedAt + 1), usedSeed,
+             qPrintable(outcome.failure));
+    const qint64 budget = environmentNumber("QUIBREL_STRESS_SHRINK_SECONDS", 180) * qint64(1000);
+    bool repeated = false;
+    const QList<Action> shortest = shrink(done, &outcome, budget, &repeated);
+    QFAIL(qPrintable(QStringLiteral("Seed %1. The shortest action list found that fails (%2 actions)%3:\n%4\n"
+                                    "It fails with: %5")
+                         .arg(usedSeed)
+                         .arg(shortest.size())
+                         .arg(repeated ? QString()
+                                       : QStringLiteral(", though it did not fail again on a fresh window: "
+                                                        "the failure depends on timing or on what other "
+                                                        "programs do"),
+                              describe(shortest), outcome.failure)));
+}
+
+// The checker must be able to fail: with a fault planted in its expectation of the emulator's arguments, it
+// finds it and shrinks the failure to the few actions that matter (pick a game, show the page, set the
+// option, PLAY).
+void TestStress::checkerFindsAndShrinksAPlantedFault()
+{
+    m_plantedFault = [](QByteArrayList *arguments) { arguments->removeAll("-nodelay"); };
+    Statistics statistics;
+    QList<Action> done;
+    Outcome outcome;
+    {
+        m_tree->restore();
+        Session session(*m_tree, *m_stub, &statistics);
+        session.plantFault(m_plantedFault);
+        RandomUser user(1, *m_tree);
+        for (int i = 0; i < 20000 && !outcome.failed; ++i) {
+            done << user.next(session.model());
+            if (!session.run(done.last()))
+                outcome = {true, i, session.failure()};
+        }
+    }
+    QVERIFY2(outcome.failed, "the planted fault went unnoticed");
+    QVERIFY2(outcome.failure.contains(QStringLiteral("other arguments")), qPrintable(outcome.failure));
+    bool repeated = false;
+    const QList<Action> shortest = shrink(done, &outcome, 120000, &repeated);
+    m_plantedFault = nullptr;
+    QVERIFY(repeated);
+    qInfo("Planted fault found after %lld actions, shrunk to:\n%s", static_cast<long long>(done.size()),
+          qPrintable(describe(shortest)));
+    // No action can be dropped; fewer than four cannot show the fault.
+    QVERIFY2(shortest.size() >= 4 && shortest.size() <= 8, qPrintable(describe(shortest)));
+    QCOMPARE(shortest.last().kind, Action::Play);
+    QVERIFY(std::any_of(shortest.cbegin(), shortest.cend(), [](const Action &action) {
+        return action.kind == Action::ClickOption && action.name == QLatin1String("optNoDelay");
+    }));
+}
+
+QTEST_MAIN(TestStress)
+#include "tst_stress.moc"
