@@ -113,6 +113,8 @@ private slots:
     void zorvelBlackOutsideTheIllustration_data();
     void zorvelBlackOutsideTheIllustration();
     void zorvelShowsRedTitleAndYellowEyes();
+    void listIcons_data();
+    void listIcons();
 };
 
 void TestPictures::fileSizesAndDepths_data()
@@ -326,6 +328,26 @@ void TestPictures::zorvelShowsRedTitleAndYellowEyes()
             brightness += qGray(image.pixel(x, y));
     }
     QVERIFY(brightness / (illustration.width() * illustration.height()) < 80);
+}
+
+void TestPictures::listIcons_data()
+{
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("drive") << QString::fromLatin1(pictures::driveIcon);
+    QTest::newRow("open folder") << QString::fromLatin1(pictures::openFolderIcon);
+    QTest::newRow("closed folder") << QString::fromLatin1(pictures::closedFolderIcon);
+}
+
+// Small icons for a list row: 16 x 16, drawn on a transparent ground with a black outline.
+void TestPictures::listIcons()
+{
+    QFETCH(QString, path);
+    const QImage image = embeddedImage(path.toLatin1().constData());
+    QCOMPARE(image.size(), QSize(16, 16));
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(image.pixel(15, 15)), 0);
+    QVERIFY(countPixels(image, image.rect(), [](QRgb c) { return c == black; }) > 20);
 }
 
 QTEST_GUILESS_MAIN(TestPictures)

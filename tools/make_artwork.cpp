@@ -1,11 +1,15 @@
-// Draws the program's three pictures and writes them as files with an exact byte layout:
+// Draws the program's pictures and writes them as files, the first three with an exact byte layout:
 //   quibrel.ico  the window icon, 32 x 32, 16 colours, red lettering on black;
 //   zorvel.bmp   the picture-box illustration, 335 x 461, 24 bits;
-//   arrow.bmp    the attention arrow, 115 x 99, 24 bits, red on light grey.
+//   arrow.bmp    the attention arrow, 115 x 99, 24 bits, red on light grey;
+//   drive.png, folder-open.png, folder-closed.png
+//                the drive and directory lists' icons, 16 x 16 with transparency. They are ours rather than
+//                the icon theme's: reading the theme's index cost the start-up a fifth of its work.
 // tools/make-artwork runs it; the files it writes are committed in ui/pictures and compiled into the program.
 // Everything is drawn from code with a fixed random seed, so a rerun gives the same files. Random numbers are
 // drawn one statement at a time (or in braced lists, which C++ evaluates in order) for the same reason.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QDataStream>
@@ -24,6 +28,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 namespace quibrel {
@@ -697,6 +702,118 @@ QByteArray makeZorvel()
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// List icons, 16 x 16 with a transparent ground: a hard drive for the drive list, an open and a closed folder
+// for the directory list. Drawn pixel by pixel from character maps, black outlined and lit from the top left.
+
+QRgb iconColour(char c)
+{
+    switch (c) {
+    case 'k':
+        return 0xff000000; // outline
+    case 'w':
+        return 0xffffffff; // lit face of the drive
+    case 'g':
+        return 0xffc0c0c0; // drive front
+    case 'G':
+        return 0xff808080; // drive side in shadow
+    case 'b':
+        return 0xff404040; // drive slot
+    case 'e':
+        return 0xff00e000; // drive lamp
+    case 'l':
+        return 0xffffffc0; // folder edge in the light
+    case 'y':
+        return 0xffffe060; // folder
+    case 'o':
+        return 0xffd8a828; // folder in shadow
+    }
+    return 0x00000000; // '.': transparent
+}
+
+QByteArray listIconFile(std::initializer_list<const char *> rows)
+{
+    QImage image(16, 16, QImage::Format_ARGB32);
+    int y = 0;
+    for (const char *row : rows) {
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, iconColour(row[x]));
+        ++y;
+    }
+    Q_ASSERT(y == 16);
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return file;
+}
+
+QByteArray makeDrive()
+{
+    return listIconFile({
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+        "...kkkkkkkkkkkkk",
+        "..kwwwwwwwwwwwkk",
+        ".kwwwwwwwwwwwkGk",
+        "kkkkkkkkkkkkkGGk",
+        "kwwwwwwwwwwwkGGk",
+        "kwgggggggggekGGk",
+        "kwgbbbbgggggkGk.",
+        "kGGGGGGGGGGGkk..",
+        "kkkkkkkkkkkkk...",
+        "................",
+        "................",
+    });
+}
+
+QByteArray makeOpenFolder()
+{
+    return listIconFile({
+        "................",
+        "................",
+        "..kkkkk.........",
+        ".klllllk........",
+        "klyyyyyykkkkkk..",
+        "klooooooooooook.",
+        "klooookkkkkkkkkk",
+        "klooookllllllllk",
+        "klooklyyyyyyyok.",
+        "klooklyyyyyyyok.",
+        "kloklyyyyyyyok..",
+        "kloklyyyyyyyok..",
+        "klklyyyyyyyok...",
+        "klklyyyyyyyok...",
+        "kkkkkkkkkkkkk...",
+        "................",
+    });
+}
+
+QByteArray makeClosedFolder()
+{
+    return listIconFile({
+        "................",
+        "................",
+        "..kkkkk.........",
+        ".klllllk........",
+        "klyyyyyykkkkkkk.",
+        "kllllllllllllllk",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "klyyyyyyyyyyyyok",
+        "kooooooooooooook",
+        "kkkkkkkkkkkkkkkk",
+        "................",
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
 
 bool writeFile(const QDir &dir, const QString &name, const QByteArray &bytes)
 {
@@ -729,6 +846,9 @@ int main(int argc, char *argv[])
     const QDir dir(args.at(1));
     const bool ok = quibrel::writeFile(dir, QStringLiteral("quibrel.ico"), quibrel::makeIcon()) &&
                     quibrel::writeFile(dir, QStringLiteral("zorvel.bmp"), quibrel::makeZorvel()) &&
-                    quibrel::writeFile(dir, QStringLiteral("arrow.bmp"), quibrel::makeArrow());
+                    quibrel::writeFile(dir, QStringLiteral("arrow.bmp"), quibrel::makeArrow()) &&
+                    quibrel::writeFile(dir, QStringLiteral("drive.png"), quibrel::makeDrive()) &&
+                    quibrel::writeFile(dir, QStringLiteral("folder-open.png"), quibrel::makeOpenFolder()) &&
+                    quibrel::writeFile(dir, QStringLiteral("folder-closed.png"), quibrel::makeClosedFolder());
     return ok ? 0 : 1;
 }

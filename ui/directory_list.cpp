@@ -1,9 +1,10 @@
 #include "directory_list.h"
 
+#include "ui/pictures/pictures.h"
+
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -135,8 +136,8 @@ private:
 
 DirectoryList::DirectoryList(QWidget *parent)
     : QListView(parent)
-    , m_model(new DirectoryModel(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                 style()->standardIcon(QStyle::SP_DirClosedIcon), this))
+    , m_model(new DirectoryModel(QIcon(QString::fromLatin1(pictures::openFolderIcon)),
+                                 QIcon(QString::fromLatin1(pictures::closedFolderIcon)), this))
     , m_scanner(new DirectoryScanner(this))
 {
     setModel(m_model);

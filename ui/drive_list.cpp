@@ -2,12 +2,13 @@
 
 #include "directory_scan.h"
 #include "launch/file_system.h"
+#include "ui/pictures/pictures.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFile>
-#include <QStyle>
+#include <QIcon>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -228,7 +229,7 @@ void DriveList::refresh()
 void DriveList::setDrives(const QStringList &mountPoints)
 {
     const QString chosen = drive();
-    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon icon(QString::fromLatin1(pictures::driveIcon));
     m_filling = true;
     clear();
     for (const QString &mountPoint : sortedWithRoot(mountPoints))
