@@ -1,3 +1,4 @@
+#include "example_settings.h"
 #include "launch/command_line.h"
 
 #include <QTest>
@@ -13,31 +14,6 @@ LaunchSettings game(const QString &directory, const QString &name)
     LaunchSettings s;
     s.FileBoxPath = directory;
     s.lblGameSelected = name;
-    return s;
-}
-
-LaunchSettings example2()
-{
-    LaunchSettings s = game(QStringLiteral("D:\\ROMS"), QStringLiteral("PUZZLE.GB"));
-    s.frmVPeriod = VPeriod::optVPeriodCustom;
-    s.txtVPeriodCustom = QStringLiteral("500");
-    s.frmUPeriod = UPeriod::optUPeriodCustom;
-    s.txtUPeriodCustom = QStringLiteral("2");
-    s.frmScreenRefresh = ScreenRefresh::optNoDelay;
-    s.frmSound = Sound::optNoSound;
-    s.frmStereo = Stereo::optStereoReversed;
-    s.lblVolume = QStringLiteral("7");
-    s.frmJoystick = Joystick::optJoystickAutodetected;
-    s.frmIfreq = Ifreq::optIfreqCustom;
-    s.txtIfreqCustom = QStringLiteral("50");
-    s.frmVerbose = Verbose::optVerbose4;
-    s.frmCheat = Cheat::optCheat;
-    s.txtCheat = QStringLiteral("00A-17B-C49");
-    s.frmBg = Bg::optBgCustom;
-    s.txtBgCustom = QStringLiteral("C:\\PICS\\BACK.BMP");
-    s.frmVideo = Video::optVideo3;
-    s.frmKeys = Keys::optKeysCustom;
-    s.txtKeysCustom = QStringLiteral("mykeys");
     return s;
 }
 
@@ -64,7 +40,7 @@ void TestCommandLine::windowsCommandLine_data()
     QTest::newRow("example 1: every setting at its start value")
         << game(emu, "PUZZLE.GB") << emu << QStringLiteral("C:\\EMU\\Zemu.exe C:\\EMU\\PUZZLE.GB -volume 10");
     QTest::newRow("example 2: every group away from its start value")
-        << example2() << emu
+        << everyGroupChanged(QStringLiteral("D:\\ROMS"), QStringLiteral("C:\\PICS\\BACK.BMP")) << emu
         << QStringLiteral("C:\\EMU\\Zemu.exe D:\\ROMS\\PUZZLE.GB -vperiod 500 -uperiod 2 -nodelay -sound 0 "
                           "-stereo 2 -volume 7 -joystick 1 -ifreq 50 -verbose 4 -cheat 00A-17B-C49 "
                           "-background C:\\PICS\\BACK.BMP -video 3 -keys mykeys");

@@ -1,3 +1,4 @@
+#include "example_settings.h"
 #include "launch/file_system.h"
 #include "launch/play.h"
 #include "stub_emulator.h"
@@ -90,26 +91,7 @@ void TestEmulatorLaunch::emulatorReceives_data()
     QTest::newRow("game name with quotes, blanks and bytes that are not UTF-8")
         << "emu" << s << QStringList{"%G/" + s.lblGameSelected, "-volume", "10"};
 
-    s.lblGameSelected = QStringLiteral("PUZZLE.GB");
-    s.frmVPeriod = VPeriod::optVPeriodCustom;
-    s.txtVPeriodCustom = QStringLiteral("500");
-    s.frmUPeriod = UPeriod::optUPeriodCustom;
-    s.txtUPeriodCustom = QStringLiteral("2");
-    s.frmScreenRefresh = ScreenRefresh::optNoDelay;
-    s.frmSound = Sound::optNoSound;
-    s.frmStereo = Stereo::optStereoReversed;
-    s.lblVolume = QStringLiteral("7");
-    s.frmJoystick = Joystick::optJoystickAutodetected;
-    s.frmIfreq = Ifreq::optIfreqCustom;
-    s.txtIfreqCustom = QStringLiteral("50");
-    s.frmVerbose = Verbose::optVerbose4;
-    s.frmCheat = Cheat::optCheat;
-    s.txtCheat = QStringLiteral("00A-17B-C49");
-    s.frmBg = Bg::optBgCustom;
-    s.txtBgCustom = QStringLiteral("/pics/back.bmp");
-    s.frmVideo = Video::optVideo3;
-    s.frmKeys = Keys::optKeysCustom;
-    s.txtKeysCustom = QStringLiteral("mykeys");
+    s = everyGroupChanged(QStringLiteral("%G"), QStringLiteral("/pics/back.bmp"));
     QTest::newRow("every group away from its start value")
         << "emu" << s
         << QStringList{"%G/PUZZLE.GB", "-vperiod", "500", "-uperiod", "2", "-nodelay", "-sound", "0",
