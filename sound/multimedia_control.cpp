@@ -1,60 +1,23 @@
 #include "multimedia_control.h"
 
+#include "wave_decoder.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QDir>
-#include <QFile>
 #include <QMediaDevices>
 #include <QRegularExpression>
 
 #include <optional>
-#include <sndfile.h>
 
 namespace quibrel {
 
 namespace {
 
-struct Wave {
-    QAudioFormat format;
-    QByteArray samples; // 16-bit PCM, interleaved
-};
-
 bool isWaveAudio(const QString &deviceType)
 {
     return deviceType.compare(QLatin1String("WaveAudio"), Qt::CaseInsensitive) == 0;
-}
-
-bool isWaveFile(const SF_INFO &info)
-{
-    const int type = info.format & SF_FORMAT_TYPEMASK;
-    return type == SF_FORMAT_WAV || type == SF_FORMAT_WAVEX;
-}
-
-// The whole sound of a wave file, decoded to 16-bit samples; nothing when the file cannot be read, is not
-// a wave file or holds no sound.
-std::optional<Wave> decodeWave(const QString &path)
-{
-    SF_INFO info = {};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return std::nullopt;
-    std::optional<Wave> wave;
-    if (isWaveFile(info) && info.frames > 0 && info.channels > 0 && info.samplerate > 0) {
-        QByteArray samples(info.frames * info.channels * qsizetype(sizeof(short)), Qt::Uninitialized);
-        const sf_count_t frames =
-            sf_readf_short(file, reinterpret_cast<short *>(samples.data()), info.frames);
-        if (frames > 0) {
-            samples.truncate(frames * info.channels * qsizetype(sizeof(short)));
-            QAudioFormat format;
-            format.setSampleRate(info.samplerate);
-            format.setChannelCount(info.channels);
-            format.setSampleFormat(QAudioFormat::Int16);
-            wave = Wave{format, samples};
-        }
-    }
-    sf_close(file);
-    return wave;
 }
 
 // The entry of `directory` named `name`: the exact name if there is one, else the first whose name differs

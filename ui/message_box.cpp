@@ -11,6 +11,7 @@ void MessageBox::critical(QWidget *parent, const QString &text, const QString &t
     }
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText); // messages name paths, which may look like markup
     box.exec();
 }
 

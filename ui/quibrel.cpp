@@ -82,6 +82,7 @@ QFont layoutFont(const ControlLayout &control)
 QLabel *createLabel(const ControlLayout &layout, QWidget *container)
 {
     auto label = new QLabel(QString::fromUtf8(layout.caption), container);
+    label->setTextFormat(Qt::PlainText); // a game's name is shown as it is, never as markup
     label->setAlignment((layout.start & Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     label->setWordWrap(layout.start & WordWrap);
     if (layout.start & Border) {

@@ -1,0 +1,1180 @@
+// Bad input and faults, one row each with what the user then sees. In every row the launcher stays alive and
+// answers, keeps every setting, speaks up exactly where the user can do something about it, and never lets a
+// text or a name reach a shell.
+
+#include "launch/file_system.h"
+#include "sound/multimedia_control.h"
+#include "sound/wave_decoder.h"
+#include "stub_emulator.h"
+#include "ui/controls.h"
+#include "ui/directory_list.h"
+#include "ui/file_list.h"
+#include "ui/message_box.h"
+#include "ui/quibrel.h"
+#include "ui/tab_control.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sndfile.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace quibrel;
+using State = MultimediaControl::State;
+
+namespace {
+
+const char childVariable[] = "QUIBREL_FAULTS_CHILD";
+const char serverPidVariable[] = "QUIBREL_FAULTS_SERVER_PID";
+const int fillerVariables = 80;
+
+QByteArray fillerName(int i)
+{
+    return "QUIBREL_FAULTS_FILLER_" + QByteArray::number(i);
+}
+
+// The file system is driven with bytes, so that any name at all can be made.
+bool makeFile(const QByteArray &path, const QByteArray &contents = {})
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, contents.constData(), size_t(contents.size())) == contents.size();
+    return ::close(fd) == 0 && written;
+}
+
+bool makeDirectory(const QByteArray &path)
+{
+    return ::mkdir(path.constData(), 0755) == 0;
+}
+
+bool makeLink(const QByteArray &target, const QByteArray &path)
+{
+    return ::symlink(target.constData(), path.constData()) == 0;
+}
+
+bool removeTree(const QByteArray &path)
+{
+    const auto removeEntry = [](const char *entry, const struct stat *, int, FTW *) {
+        return ::remove(entry);
+    };
+    return ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS) == 0;
+}
+
+// The names in a folder, as bytes.
+QByteArrayList entries(const QString &folder)
+{
+    QByteArrayList names;
+    const DirectoryHandle directory = openDirectory(folder, nullptr);
+    if (!directory)
+        return names;
+    while (const dirent *entry = ::readdir(directory.get())) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every setting, one "name=value" line each, so that two moments can be compared and a difference read.
+QStringList describe(const LaunchSettings &s)
+{
+    return {QStringLiteral("frmVPeriod=%1 %2").arg(int(s.frmVPeriod)).arg(s.txtVPeriodCustom),
+            QStringLiteral("frmUPeriod=%1 %2").arg(int(s.frmUPeriod)).arg(s.txtUPeriodCustom),
+            QStringLiteral("frmScreenRefresh=%1").arg(int(s.frmScreenRefresh)),
+            QStringLiteral("frmSound=%1").arg(int(s.frmSound)),
+            QStringLiteral("frmStereo=%1").arg(int(s.frmStereo)),
+            QStringLiteral("lblVolume=%1").arg(s.lblVolume),
+            QStringLiteral("frmJoystick=%1").arg(int(s.frmJoystick)),
+            QStringLiteral("frmIfreq=%1 %2").arg(int(s.frmIfreq)).arg(s.txtIfreqCustom),
+            QStringLiteral("frmVerbose=%1").arg(int(s.frmVerbose)),
+            QStringLiteral("frmCheat=%1 %2").arg(int(s.frmCheat)).arg(s.txtCheat),
+            QStringLiteral("frmBg=%1 %2").arg(int(s.frmBg)).arg(s.txtBgCustom),
+            QStringLiteral("frmVideo=%1").arg(int(s.frmVideo)),
+            QStringLiteral("frmKeys=%1 %2").arg(int(s.frmKeys)).arg(s.txtKeysCustom.left(80)),
+            QStringLiteral("FileBoxPath=%1").arg(s.FileBoxPath),
+            QStringLiteral("lblGameSelected=%1").arg(s.lblGameSelected)};
+}
+
+// A label shows its text as it is, not as markup.
+bool showsLiterally(const QLabel *label)
+{
+    return label->textFormat() == Qt::PlainText ||
+           (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
+}
+
+// The peak memory of this process so far.
+qint64 peakMemoryBytes()
+{
+    rusage usage = {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+// A canonical 44-byte wave header for 16-bit PCM with `dataBytes` of sound after it.
+QByteArray waveHeader(quint32 dataBytes, quint16 channels = 1, quint32 rate = 22050, quint16 bits = 16)
+{
+    QByteArray header;
+    const auto put32 = [&header](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header += char((v >> (8 * i)) & 0xFF);
+    };
+    const auto put16 = [&header](quint16 v) {
+        header += char(v & 0xFF);
+        header += char(v >> 8);
+    };
+    const quint16 blockAlign = quint16(channels * bits / 8);
+    header += "RIFF";
+    put32(36 + dataBytes);
+    header += "WAVEfmt ";
+    put32(16);
+    put16(1); // PCM
+    put16(channels);
+    put32(rate);
+    put32(rate * blockAlign);
+    put16(blockAlign);
+    put16(bits);
+    header += "data";
+    put32(dataBytes);
+    return header;
+}
+
+// A wave file of one second of 16-bit sound with `extra` chunks between its format and its sound.
+QByteArray waveWithChunks(const QByteArray &extra, quint16 formatTag = 1)
+{
+    QByteArray wave = waveHeader(2 * 22050);
+    wave[20] = char(formatTag & 0xFF);
+    wave[21] = char(formatTag >> 8);
+    wave.insert(36, extra);
+    const quint32 riffLength = quint32(wave.size() - 8 + 2 * 22050);
+    for (int i = 0; i < 4; ++i)
+        wave[4 + i] = char((riffLength >> (8 * i)) & 0xFF);
+    return wave + QByteArray(2 * 22050, '\x10');
+}
+
+QByteArray littleEndian32(quint32 value)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+// A wave file of `dataBytes` of silence that takes no room on disk: the header, then a hole.
+bool writeSparseWave(const QString &path, qint64 dataBytes, quint16 bits = 16)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(waveHeader(quint32(dataBytes), 1, 22050, bits)) == 44 && file.resize(44 + dataBytes);
+}
+
+// Writes a 440 Hz tone in the given libsndfile format.
+bool writeTone(const QString &path, double seconds, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16,
+               int channels = 1, int rate = 22050)
+{
+    SF_INFO info = {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const sf_count_t frames = std::lround(seconds * rate);
+    std::vector<short> samples(size_t(frames * channels));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = short(8000 * std::sin(2 * M_PI * 440 * double(i / size_t(channels)) / rate));
+    const bool written = sf_writef_short(file, samples.data(), frames) == frames;
+    sf_close(file);
+    return written;
+}
+
+bool soundServerAnswers(const QString &server = {})
+{
+    QProcess pactl;
+    if (!server.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PULSE_SERVER"), server);
+        pactl.setProcessEnvironment(environment);
+    }
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit &&
+           pactl.exitCode() == 0;
+}
+
+// A PulseAudio server of the test's own, which a row may kill.
+class PrivateSoundServer {
+public:
+    ~PrivateSoundServer()
+    {
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+
+    bool start()
+    {
+        if (!m_runtime.isValid() || QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty())
+            return false;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        environment.remove(QStringLiteral("PULSE_SERVER"));
+        // Kept off every session bus: on the one the display leads to, another server already holds the
+        // server's bus name, and this one would quit at once.
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + m_runtime.filePath(QStringLiteral("no-bus")));
+        m_server.setProcessEnvironment(environment);
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(QStringLiteral("pulseaudio"),
+                       {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                        QStringLiteral("-n"), QStringLiteral("--use-pid-file=no"),
+                        QStringLiteral("--load=module-null-sink sink_name=null"),
+                        QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socketPath()),
+                        QStringLiteral("--load=module-always-sink")});
+        if (!m_server.waitForStarted())
+            return false;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (soundServerAnswers(address()))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    QString address() const { return QStringLiteral("unix:") + socketPath(); }
+    qint64 pid() const { return m_server.processId(); }
+    QByteArray log() { return m_server.readAll(); }
+
+private:
+    QString socketPath() const { return m_runtime.filePath(QStringLiteral("native")); }
+
+    QTemporaryDir m_runtime;
+    QProcess m_server;
+};
+
+enum class LaunchFault {
+    None,
+    EmulatorMissing,
+    EmulatorNotExecutable,
+    EmulatorDirectory,
+    EmulatorLinkLoop,
+    WorkingDirectoryDeleted,
+    GameDeleted,
+    GameFolderDeleted,
+    HugeTextWithBlanks,
+    HugeTextOneWord,
+    ArgumentsBeyondTheLimit,
+};
+
+enum class BrowserFault {
+    ShownFolderDeletedThenLeft,
+    ShownFolderDeletedThenOpenedAgain,
+    SubfolderVanished,
+    SubfolderReplacedByFile,
+    SubfolderReplacedByLinkLoop,
+    SubfolderWithoutPermission,
+    LinkLoopsInTheFolder,
+};
+
+enum class Place { CustomTexts, FileName, DirectoryName };
+
+enum class SoundFile {
+    Sparse200MB,
+    JustOverTheLimit,
+    JustUnderTheLimit,
+    EightBitDoublingPastTheLimit,
+    CutInsideHeader,
+    CutInsideSound,
+    HeaderClaimsMoreThanThere,
+    Aiff,
+    Flac,
+    RawSamples,
+    ManyChannels,
+    OneHertz,
+    ListEntryOfNearly4GiB,
+    FuzzerFinding,
+    MpegInsideAWave,
+    SmallSoundInA300MBFile,
+    OddChunkWithoutPadByte,
+};
+
+enum class SoundServerFault { KilledWhilePlaying, KilledBetweenOpenAndPlay, NoSoundDeviceAtAll };
+
+} // namespace
+
+Q_DECLARE_METATYPE(LaunchFault)
+Q_DECLARE_METATYPE(BrowserFault)
+Q_DECLARE_METATYPE(Place)
+Q_DECLARE_METATYPE(SoundFile)
+Q_DECLARE_METATYPE(SoundServerFault)
+
+class TestFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void launchFaults_data();
+    void launchFaults();
+    void browserFaults_data();
+    void browserFaults();
+    void oddFileNames_data();
+    void oddFileNames();
+    void volumeStaysInRange_data();
+    void volumeStaysInRange();
+    void shellNeverInterprets_data();
+    void shellNeverInterprets();
+    void soundFiles_data();
+    void soundFiles();
+    void soundServerFaults_data();
+    void soundServerFaults();
+
+private:
+    template <typename T> T *find(const char *name) const
+    {
+        auto object = qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
+        if (!object)
+            qFatal("no control %s", name);
+        return object;
+    }
+    void openWindow();
+    void closeWindow();
+    void answerBoxes();
+    void chooseSomeOptions();
+    QByteArrayList optionsChosen() const;
+    void showPage(int page);
+    void openFolder(const QString &entryPath);
+    void selectGame(const QString &name);
+    QByteArrayList pressPlay();
+    void checkStillAnswers();
+    void checkMessage(const QStringList &parts);
+    void soundServerChild(SoundServerFault fault);
+
+    bool m_child = false;
+    bool m_soundServer = false;
+    QString m_originalDirectory;
+    QTemporaryDir *m_scratch = nullptr;
+    QString m_root;
+    QString m_emu;
+    StubEmulator *m_stub = nullptr;
+    Quibrel *m_window = nullptr;
+    QTimer m_boxCloser;
+    int m_boxesClosed = 0;
+};
+
+void TestFaults::initTestCase()
+{
+    m_child = qEnvironmentVariableIsSet(childVariable);
+    m_soundServer = !m_child && soundServerAnswers();
+    m_originalDirectory = QDir::currentPath();
+    // A message box that nobody answered in advance would wait for a person: close it, and count it.
+    m_boxCloser.setInterval(20);
+    connect(&m_boxCloser, &QTimer::timeout, this, [this] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            ++m_boxesClosed;
+            box->close();
+        }
+    });
+    m_boxCloser.start();
+}
+
+void TestFaults::init()
+{
+    m_scratch = new QTemporaryDir;
+    QVERIFY(m_scratch->isValid());
+    m_scratch->setAutoRemove(false); // some rows leave names that QTemporaryDir cannot remove
+    m_root = m_scratch->path();
+    m_emu = m_root + "/emu";
+    QVERIFY(QDir().mkpath(m_emu + "/roms"));
+    for (const char *name : {"tetris.gb", "roms/zelda.gb", "roms/notes.txt"})
+        QVERIFY(makeFile(encodeFileName(m_emu + "/" + name)));
+    m_stub = new StubEmulator(m_emu);
+    QVERIFY(QDir::setCurrent(m_emu));
+    MessageBox::clearShown();
+    m_boxesClosed = 0;
+}
+
+void TestFaults::cleanup()
+{
+    closeWindow();
+    delete m_stub;
+    m_stub = nullptr;
+    QDir::setCurrent(m_originalDirectory);
+    ::chmod(encodeFileName(m_emu + "/roms").constData(), 0755);
+    removeTree(encodeFileName(m_root));
+    delete m_scratch;
+    m_scratch = nullptr;
+    for (int i = 0; i < fillerVariables; ++i)
+        qunsetenv(fillerName(i));
+}
+
+void TestFaults::openWindow()
+{
+    m_window = new Quibrel;
+    m_window->Form_Load();
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QTRY_COMPARE(find<FileList>("FileBox")->fileNames(), QStringList{"tetris.gb"});
+    QTRY_VERIFY(!find<DirectoryList>("DirBox")->isListing());
+    QCOMPARE(MessageBox::shown().size(), 0);
+}
+
+void TestFaults::closeWindow()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+void TestFaults::answerBoxes()
+{
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+}
+
+// Settings away from their start values, so that "kept" means something.
+void TestFaults::chooseSomeOptions()
+{
+    find<QRadioButton>("optNoSound")->click();
+    find<QRadioButton>("optVerbose8")->click();
+    find<QRadioButton>("optCheat")->click();
+    find<QLineEdit>("txtCheat")->setText(QStringLiteral("00A-17B-C49"));
+    find<ScrollBar>("hsbVolume")->setValue(7);
+}
+
+QByteArrayList TestFaults::optionsChosen() const
+{
+    return {"-sound", "0", "-volume", "7", "-verbose", "8", "-cheat", "00A-17B-C49"};
+}
+
+void TestFaults::showPage(int page)
+{
+    auto tabs = find<TabControl>("TabSettings");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+    QCOMPARE(tabs->currentPage(), page);
+}
+
+// Double-clicks the directory list's entry for `entryPath`, as the user opens a folder.
+void TestFaults::openFolder(const QString &entryPath)
+{
+    showPage(0);
+    auto list = find<DirectoryList>("DirBox");
+    QTRY_VERIFY(!list->isListing());
+    QModelIndex index;
+    for (int row = 0; row < list->model()->rowCount() && !index.isValid(); ++row) {
+        if (list->model()->index(row, 0).data(DirectoryList::PathRole).toString() == entryPath)
+            index = list->model()->index(row, 0);
+    }
+    QVERIFY2(index.isValid(), qPrintable(entryPath));
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(!list->isListing());
+    QTRY_VERIFY(!find<FileList>("FileBox")->isListing());
+}
+
+void TestFaults::selectGame(const QString &name)
+{
+    showPage(0);
+    auto list = find<FileList>("FileBox");
+    QTRY_VERIFY(list->fileNames().contains(name));
+    const QModelIndex index = list->model()->index(int(list->fileNames().indexOf(name)), 0);
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(find<QLabel>("lblGameSelected")->text(), name);
+}
+
+// PLAY; what the emulator received after its own path, or nothing when it did not run.
+QByteArrayList TestFaults::pressPlay()
+{
+    m_stub->clearRecord();
+    answerBoxes();
+    QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
+    if (!MessageBox::shown().isEmpty())
+        return m_stub->ranWithin(300) ? QByteArrayList{"(ran anyway)"} : QByteArrayList{};
+    return m_stub->waitForRecord().mid(1);
+}
+
+// The window is still there and still does what it is asked.
+void TestFaults::checkStillAnswers()
+{
+    QVERIFY(m_window->isVisible());
+    showPage(5);
+    QVERIFY(find<QWidget>("frmCheat")->isVisible());
+    showPage(0);
+    QCOMPARE(m_boxesClosed, 0); // no second message behind the first
+}
+
+// Exactly one message, an error, whose text holds every one of `parts`; none at all when `parts` is empty.
+void TestFaults::checkMessage(const QStringList &parts)
+{
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    if (parts.isEmpty()) {
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.value(0).text));
+        return;
+    }
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(shown[0].icon, QMessageBox::Critical);
+    for (const QString &part : parts)
+        QVERIFY2(shown[0].text.contains(part), qPrintable(shown[0].text + " lacks " + part));
+}
+
+// PLAY after something went wrong around the emulator: it starts with exactly the game and the options, or a
+// message names the reason and the program goes on with every setting as it was.
+void TestFaults::launchFaults_data()
+{
+    QTest::addColumn<LaunchFault>("fault");
+    QTest::addColumn<QStringList>(
+        "message"); // what the one message says; empty: no message, the emulator runs
+
+    const QString zemu = "%E/Zemu.exe";
+    QTest::newRow("nothing wrong") << LaunchFault::None << QStringList();
+    QTest::newRow("Zemu.exe missing") << LaunchFault::EmulatorMissing
+                                      << QStringList{zemu, "cannot be started", "No such file or directory"};
+    QTest::newRow("Zemu.exe not executable")
+        << LaunchFault::EmulatorNotExecutable << QStringList{zemu, "cannot be started", "Permission denied"};
+    QTest::newRow("Zemu.exe a directory")
+        << LaunchFault::EmulatorDirectory << QStringList{zemu, "cannot be started", "Permission denied"};
+    QTest::newRow("Zemu.exe a symbolic-link loop")
+        << LaunchFault::EmulatorLinkLoop
+        << QStringList{zemu, "cannot be started", "Too many levels of symbolic links"};
+    QTest::newRow("working directory deleted while running")
+        << LaunchFault::WorkingDirectoryDeleted
+        << QStringList{"cannot be started", "current directory", "No such file or directory"};
+    QTest::newRow("game file deleted after selection") << LaunchFault::GameDeleted << QStringList();
+    QTest::newRow("game's folder deleted after selection") << LaunchFault::GameFolderDeleted << QStringList();
+    // A text box holds what it can; the emulator gets exactly what the box shows, or the message names why
+    // not.
+    QTest::newRow("10 MiB custom text of words") << LaunchFault::HugeTextWithBlanks << QStringList();
+    QTest::newRow("10 MiB custom text in one word") << LaunchFault::HugeTextOneWord << QStringList();
+    QTest::newRow("arguments and environment beyond the system's limit")
+        << LaunchFault::ArgumentsBeyondTheLimit << QStringList{zemu, "Argument list too long"};
+}
+
+void TestFaults::launchFaults()
+{
+    QFETCH(LaunchFault, fault);
+    QFETCH(QStringList, message);
+    message.replaceInStrings("%E", m_emu);
+    openWindow();
+    chooseSomeOptions();
+    openFolder(m_emu + "/roms");
+    selectGame("zelda.gb");
+    QByteArrayList expected = QByteArrayList{encodeFileName(m_emu + "/roms/zelda.gb")} + optionsChosen();
+
+    const QString program = m_stub->programPath();
+    QString typed;
+    switch (fault) {
+    case LaunchFault::None:
+        break;
+    case LaunchFault::EmulatorMissing:
+        QVERIFY(QFile::remove(program));
+        break;
+    case LaunchFault::EmulatorNotExecutable:
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner));
+        break;
+    case LaunchFault::EmulatorDirectory:
+        QVERIFY(QFile::remove(program));
+        QVERIFY(QDir().mkdir(program));
+        break;
+    case LaunchFault::EmulatorLinkLoop:
+        QVERIFY(QFile::remove(program));
+        QVERIFY(makeLink("Zemu.exe", encodeFileName(program)));
+        break;
+    case LaunchFault::WorkingDirectoryDeleted:
+        QVERIFY(QDir(m_emu).removeRecursively());
+        break;
+    case LaunchFault::GameDeleted:
+        QVERIFY(QFile::remove(m_emu + "/roms/zelda.gb"));
+        break;
+    case LaunchFault::GameFolderDeleted:
+        QVERIFY(QDir(m_emu + "/roms").removeRecursively());
+        break;
+    case LaunchFault::HugeTextWithBlanks:
+    case LaunchFault::HugeTextOneWord: {
+        const QString piece =
+            fault == LaunchFault::HugeTextWithBlanks ? QStringLiteral("w0123 ") : QStringLiteral("abcdef");
+        typed = piece.repeated(10 * 1024 * 1024 / piece.size());
+        showPage(3);
+        find<QRadioButton>("optKeysCustom")->click();
+        auto box = find<QLineEdit>("txtKeysCustom");
+        QApplication::clipboard()->setText(typed);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(!box->text().isEmpty());
+        QVERIFY(typed.startsWith(box->text())); // the box holds the beginning of what was pasted, if not all
+        if (box->text().size() < typed.size())
+            qInfo("The box took %lld of the %lld characters pasted", qlonglong(box->text().size()),
+                  qlonglong(typed.size()));
+        else
+            message = QStringList{"Argument list too long"}; // nothing cut: no system takes 10 MiB
+        expected << "-keys";
+        for (const QString &word : box->text().split(u' ', Qt::SkipEmptyParts))
+            expected << word.toUtf8();
+        break;
+    }
+    case LaunchFault::ArgumentsBeyondTheLimit:
+        // The system's limit holds the arguments and the environment together (at most a quarter of the stack
+        // limit, and never over 6 MiB): fill the environment past it, in variables the size of a long option.
+        for (int i = 0; i < fillerVariables; ++i)
+            qputenv(fillerName(i), QByteArray(100 * 1024, 'x'));
+        break;
+    }
+    const QStringList before = describe(m_window->settings());
+
+    const QByteArrayList received = pressPlay();
+
+    checkMessage(message);
+    if (message.isEmpty())
+        QCOMPARE(received, expected);
+    else
+        QCOMPARE(received, QByteArrayList());
+    QCOMPARE(describe(m_window->settings()), before);
+    checkStillAnswers();
+}
+
+// The game browser when folders change under it: a folder that cannot be opened is named in a message with
+// the reason, and the browser stays where it was.
+void TestFaults::browserFaults_data()
+{
+    QTest::addColumn<BrowserFault>("fault");
+    QTest::addColumn<QString>("open");             // the entry double-clicked, below the scratch folder
+    QTest::addColumn<QStringList>("message");      // empty: none
+    QTest::addColumn<QString>("shownAfter");       // the folder both lists show then
+    QTest::addColumn<QStringList>("foldersAfter"); // the subfolders listed then
+    QTest::addColumn<QStringList>("gamesAfter");   // the games listed then
+
+    QTest::newRow("folder deleted while shown, then left")
+        << BrowserFault::ShownFolderDeletedThenLeft << "emu" << QStringList() << "emu" << QStringList()
+        << QStringList{"tetris.gb"};
+    QTest::newRow("folder deleted while shown, then opened again")
+        << BrowserFault::ShownFolderDeletedThenOpenedAgain << "emu/roms"
+        << QStringList{"%R/emu/roms", "cannot be opened", "No such file or directory"} << "emu/roms"
+        << QStringList() << QStringList{"zelda.gb"};
+    QTest::newRow("subfolder vanished before it is opened")
+        << BrowserFault::SubfolderVanished << "emu/roms"
+        << QStringList{"%R/emu/roms", "cannot be opened", "No such file or directory"} << "emu"
+        << QStringList{"roms"} << QStringList{"tetris.gb"};
+    QTest::newRow("subfolder replaced by a file")
+        << BrowserFault::SubfolderReplacedByFile << "emu/roms"
+        << QStringList{"%R/emu/roms", "cannot be opened", "Not a directory"} << "emu" << QStringList{"roms"}
+        << QStringList{"tetris.gb"};
+    QTest::newRow("subfolder replaced by a symbolic-link loop")
+        << BrowserFault::SubfolderReplacedByLinkLoop << "emu/roms"
+        << QStringList{"%R/emu/roms", "cannot be opened", "Too many levels of symbolic links"} << "emu"
+        << QStringList{"roms"} << QStringList{"tetris.gb"};
+    QTest::newRow("subfolder without read permission")
+        << BrowserFault::SubfolderWithoutPermission << "emu/roms"
+        << QStringList{"%R/emu/roms", "cannot be opened", "Permission denied"} << "emu" << QStringList{"roms"}
+        << QStringList{"tetris.gb"};
+    // Loops are not followed while listing: only a link that leads to a real folder or file is listed.
+    QTest::newRow("symbolic-link loops in the folder")
+        << BrowserFault::LinkLoopsInTheFolder << "emu" << QStringList() << "emu" << QStringList{"roms", "up"}
+        << QStringList{"tetris.gb", "twin.gb"};
+}
+
+void TestFaults::browserFaults()
+{
+    QFETCH(BrowserFault, fault);
+    QFETCH(QString, open);
+    QFETCH(QStringList, message);
+    QFETCH(QString, shownAfter);
+    QFETCH(QStringList, foldersAfter);
+    QFETCH(QStringList, gamesAfter);
+    message.replaceInStrings("%R", m_root);
+    if (fault == BrowserFault::SubfolderWithoutPermission && ::geteuid() == 0)
+        QSKIP(
+            "permissions do not stop root from reading a folder; the other rows give the same message path");
+    openWindow();
+    chooseSomeOptions();
+    auto folders = find<DirectoryList>("DirBox");
+    auto games = find<FileList>("FileBox");
+    const QByteArray roms = encodeFileName(m_emu + "/roms");
+
+    switch (fault) {
+    case BrowserFault::ShownFolderDeletedThenLeft:
+    case BrowserFault::ShownFolderDeletedThenOpenedAgain:
+        openFolder(m_emu + "/roms");
+        QCOMPARE(games->fileNames(), QStringList{"zelda.gb"});
+        QVERIFY(removeTree(roms));
+        break;
+    case BrowserFault::SubfolderVanished:
+        QVERIFY(removeTree(roms));
+        break;
+    case BrowserFault::SubfolderReplacedByFile:
+        QVERIFY(removeTree(roms));
+        QVERIFY(makeFile(roms));
+        break;
+    case BrowserFault::SubfolderReplacedByLinkLoop:
+        QVERIFY(removeTree(roms));
+        QVERIFY(makeLink("roms", roms));
+        break;
+    case BrowserFault::SubfolderWithoutPermission:
+        QVERIFY(::chmod(roms.constData(), 0) == 0);
+        break;
+    case BrowserFault::LinkLoopsInTheFolder: {
+        openFolder(m_emu + "/roms"); // the links are made while another folder is shown
+        const QByteArray emu = encodeFileName(m_emu);
+        QVERIFY(makeLink("self", emu + "/self"));
+        QVERIFY(makeLink("ring2", emu + "/ring1"));
+        QVERIFY(makeLink("ring1", emu + "/ring2"));
+        QVERIFY(makeLink("loop.gb", emu + "/loop.gb"));
+        QVERIFY(makeLink(".", emu + "/up")); // a link back to its own folder: endless, but only step by step
+        QVERIFY(makeLink("tetris.gb", emu + "/twin.gb"));
+        break;
+    }
+    }
+    // The folder shown is the one setting that the user changes here.
+    const auto settingsButFolder = [this] {
+        QStringList settings = describe(m_window->settings());
+        settings.removeIf([](const QString &line) { return line.startsWith("FileBoxPath="); });
+        return settings;
+    };
+    const QStringList before = settingsButFolder();
+
+    answerBoxes();
+    openFolder(m_root + "/" + open);
+
+    checkMessage(message);
+    QCOMPARE(folders->path(), m_root + "/" + shownAfter);
+    QCOMPARE(games->path(), m_root + "/" + shownAfter);
+    // The subfolders are the entries after the shown folder's own.
+    QStringList listedFolders;
+    bool afterShown = false;
+    for (int row = 0; row < folders->model()->rowCount(); ++row) {
+        const QModelIndex index = folders->model()->index(row, 0);
+        if (afterShown)
+            listedFolders << index.data().toString();
+        afterShown = afterShown || index.data(DirectoryList::PathRole).toString() == folders->path();
+    }
+    QCOMPARE(listedFolders, foldersAfter);
+    QCOMPARE(games->fileNames(), gamesAfter);
+    QCOMPARE(settingsButFolder(), before);
+    QCOMPARE(m_window->settings().FileBoxPath, m_root + "/" + shownAfter);
+    checkStillAnswers();
+
+    if (fault == BrowserFault::LinkLoopsInTheFolder) {
+        // Following the link back to its own folder is one more level, listed like any other.
+        openFolder(m_emu + "/up");
+        QCOMPARE(folders->path(), m_emu + "/up");
+        QCOMPARE(games->fileNames(), gamesAfter);
+    }
+    // Whatever happened, the user can still choose a game and start it.
+    openFolder(m_emu);
+    selectGame("tetris.gb");
+    QCOMPARE(pressPlay(), QByteArrayList{encodeFileName(m_emu + "/tetris.gb")} + optionsChosen());
+}
+
+// Names that are awkward for a list, a label or a command line: each is listed on one line, selected by a
+// double-click and passed to the emulator byte for byte.
+void TestFaults::oddFileNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("newline") << QByteArray("two\nlines.gb");
+    QTest::newRow("tab and carriage return") << QByteArray("tab\there\r.gb");
+    QTest::newRow("double quotes") << QByteArray("say \"hi\".gb");
+    QTest::newRow("single quote") << QByteArray("it's.gb");
+    QTest::newRow("backslashes") << QByteArray("back\\slash\\\\.gb");
+    QTest::newRow("leading dash") << QByteArray("-video 5.gb");
+    QTest::newRow("leading double dash") << QByteArray("--help.gb");
+    QTest::newRow("blanks at both ends") << QByteArray("  spaced  .gb");
+    QTest::newRow("invalid UTF-8") << QByteArray("\xff\xfe game \x80.gb");
+    QTest::newRow("UTF-8 cut short") << QByteArray("caf\xc3.gb");
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.gb");
+    QTest::newRow("real UTF-8") << QByteArray("caf\xc3\xa9 \xe2\x98\x83 \xf0\x9f\x8e\xae.gb");
+    QTest::newRow("markup") << QByteArray("<b>bold<b> &lt;.gb");
+    QTest::newRow("percent signs") << QByteArray("%1 %2 100%.gb");
+    QTest::newRow("255 bytes") << QByteArray(252, 'n') + ".gb";
+}
+
+void TestFaults::oddFileNames()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray folder = encodeFileName(m_emu + "/odd");
+    QVERIFY(makeDirectory(folder));
+    QVERIFY(makeFile(folder + "/" + name));
+    QVERIFY(makeFile(folder + "/plain.gb"));
+    openWindow();
+    chooseSomeOptions();
+    openFolder(m_emu + "/odd");
+    auto games = find<FileList>("FileBox");
+    const QString decoded = decodeFileName(name);
+    QCOMPARE(games->fileNames().size(), 2);
+    QVERIFY(games->fileNames().contains(decoded));
+
+    const QModelIndex index = games->model()->index(int(games->fileNames().indexOf(decoded)), 0);
+    const QString shown = index.data().toString();
+    QVERIFY2(!shown.contains(u'\n') && !shown.contains(u'\r'), "each name takes one line");
+    QCOMPARE(shown.size(), decoded.size());
+    selectGame(decoded);
+    auto label = find<QLabel>("lblGameSelected");
+    QCOMPARE(label->text(), decoded);
+    QCOMPARE(pressPlay(), QByteArrayList{folder + "/" + name} + optionsChosen());
+    QCOMPARE(MessageBox::shown().size(), 0);
+    QVERIFY2(showsLiterally(label), "the label shows the name as it is");
+}
+
+// The volume cannot leave 0 to 15, whatever asks the scroll bar for another value.
+void TestFaults::volumeStaysInRange_data()
+{
+    QTest::addColumn<int>("requested");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("99 asked") << 99 << "15";
+    QTest::newRow("16 asked, one past the top") << 16 << "15";
+    QTest::newRow("largest integer asked") << INT_MAX << "15";
+    QTest::newRow("-1 asked, one below the bottom") << -1 << "0";
+    QTest::newRow("smallest integer asked") << INT_MIN << "0";
+    QTest::newRow("15 asked, the top itself") << 15 << "15";
+}
+
+void TestFaults::volumeStaysInRange()
+{
+    QFETCH(int, requested);
+    QFETCH(QString, shown);
+    openWindow();
+    selectGame("tetris.gb");
+    showPage(2);
+    auto bar = find<ScrollBar>("hsbVolume");
+    bar->setValue(requested);
+    QCOMPARE(find<QLabel>("lblVolume")->text(), shown);
+    // Nor can the keyboard or a page step take it further.
+    bar->setFocus();
+    QTest::keyClick(bar, shown == "15" ? Qt::Key_Right : Qt::Key_Left);
+    bar->triggerAction(shown == "15" ? QAbstractSlider::SliderPageStepAdd
+                                     : QAbstractSlider::SliderPageStepSub);
+    QCOMPARE(find<QLabel>("lblVolume")->text(), shown);
+    QCOMPARE(bar->value(), shown.toInt());
+    QCOMPARE(pressPlay(), (QByteArrayList{encodeFileName(m_emu + "/tetris.gb"), "-volume", shown.toUtf8()}));
+}
+
+// Shell characters in every text the user types and every name the user picks arrive at the emulator as they
+// are, and run nothing: no file is made by them, in the working directory or anywhere near.
+void TestFaults::shellNeverInterprets_data()
+{
+    QTest::addColumn<Place>("place");
+    QTest::addColumn<QString>("payload");
+
+    const QStringList payloads = {"$(touch made-by-dollar)",
+                                  "`touch made-by-backtick`",
+                                  "x;touch made-by-semicolon",
+                                  "x|touch made-by-pipe",
+                                  "x&&touch made-by-and",
+                                  "x>made-by-redirect",
+                                  "$HOME ~ * ?",
+                                  "x'$(touch made-in-quotes)'"};
+    for (const QString &payload : payloads) {
+        QTest::addRow("custom texts: %s", qPrintable(payload)) << Place::CustomTexts << payload;
+        QTest::addRow("file name: %s", qPrintable(payload)) << Place::FileName << payload;
+        QTest::addRow("folder name: %s", qPrintable(payload)) << Place::DirectoryName << payload;
+    }
+}
+
+void TestFaults::shellNeverInterprets()
+{
+    QFETCH(Place, place);
+    QFETCH(QString, payload);
+    QString folder = m_emu;
+    QString game = QStringLiteral("tetris.gb");
+    if (place == Place::FileName) {
+        game = payload + ".gb";
+        QVERIFY(makeFile(encodeFileName(m_emu + "/roms/" + game)));
+        folder = m_emu + "/roms";
+    } else if (place == Place::DirectoryName) {
+        folder = m_emu + "/roms/" + payload;
+        QVERIFY(makeDirectory(encodeFileName(folder)));
+        QVERIFY(makeFile(encodeFileName(folder + "/tetris.gb")));
+    }
+    openWindow();
+    const QByteArrayList emulatorFolderBefore = entries(m_emu);
+    const QByteArrayList gameFolderBefore = entries(folder);
+
+    if (folder != m_emu) {
+        openFolder(m_emu + "/roms");
+        if (place == Place::DirectoryName)
+            openFolder(folder);
+    }
+    selectGame(game);
+    QByteArrayList expected{encodeFileName(folder + "/" + game), "-volume", "10"};
+    if (place == Place::CustomTexts) {
+        QByteArrayList words;
+        for (const QString &word : payload.split(u' ', Qt::SkipEmptyParts))
+            words << word.toUtf8();
+        const struct {
+            int page;
+            const char *button;
+            const char *box;
+        } custom[] = {
+            {1, "optVPeriodCustom", "txtVPeriodCustom"}, {1, "optUPeriodCustom", "txtUPeriodCustom"},
+            {4, "optIfreqCustom", "txtIfreqCustom"},     {5, "optCheat", "txtCheat"},
+            {7, "optBgCustom", "txtBgCustom"},           {3, "optKeysCustom", "txtKeysCustom"}};
+        for (const auto &[page, button, box] : custom) {
+            showPage(page);
+            auto option = find<QRadioButton>(button);
+            QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+            QVERIFY2(find<QLineEdit>(box)->isVisible(), box);
+            QTest::keyClicks(find<QLineEdit>(box), payload);
+            QCOMPARE(find<QLineEdit>(box)->text(), payload);
+        }
+        expected = QByteArrayList{expected[0], "-vperiod"} + words + QByteArrayList{"-uperiod"} + words +
+                   QByteArrayList{"-volume", "10", "-ifreq"} + words + QByteArrayList{"-cheat"} + words +
+                   QByteArrayList{"-background"} + words + QByteArrayList{"-keys"} + words;
+    }
+
+    QCOMPARE(pressPlay(), expected);
+    QCOMPARE(MessageBox::shown().size(), 0);
+    QByteArrayList emulatorFolderAfter = emulatorFolderBefore + QByteArrayList{"args.rec"};
+    std::sort(emulatorFolderAfter.begin(), emulatorFolderAfter.end());
+    QCOMPARE(entries(m_emu), emulatorFolderAfter);
+    QCOMPARE(entries(folder), folder == m_emu ? emulatorFolderAfter : gameFolderBefore);
+    QCOMPARE(entries(m_root), QByteArrayList{"emu"});
+}
+
+// Wave files that are too big, cut short or not waves at all: "Open" refuses them or plays what is there,
+// without taking memory out of proportion and without a word to the user.
+void TestFaults::soundFiles_data()
+{
+    QTest::addColumn<SoundFile>("kind");
+    QTest::addColumn<bool>("decodes"); // the decoder gives a sound
+    QTest::addColumn<bool>("opens"); // Ready after "Open", with a sound server; else the device stays Closed
+
+    QTest::newRow("200 MB wave") << SoundFile::Sparse200MB << false << false;
+    QTest::newRow("wave one frame over the limit") << SoundFile::JustOverTheLimit << false << false;
+    QTest::newRow("wave right at the limit") << SoundFile::JustUnderTheLimit << true << true;
+    QTest::newRow("8-bit wave that decodes past the limit")
+        << SoundFile::EightBitDoublingPastTheLimit << false << false;
+    QTest::newRow("wave cut inside its header") << SoundFile::CutInsideHeader << false << false;
+    QTest::newRow("wave cut inside its sound") << SoundFile::CutInsideSound << true << true;
+    QTest::newRow("header claims 4 GiB, file holds 1 s")
+        << SoundFile::HeaderClaimsMoreThanThere << true << true;
+    QTest::newRow("AIFF sound") << SoundFile::Aiff << false << false;
+    QTest::newRow("FLAC sound") << SoundFile::Flac << false << false;
+    QTest::newRow("raw samples without a header") << SoundFile::RawSamples << false << false;
+    QTest::newRow("wave with 64 channels, more than any output takes")
+        << SoundFile::ManyChannels << true << false;
+    QTest::newRow("wave at 1 Hz") << SoundFile::OneHertz << true << true;
+    // Found by the fuzzer: libsndfile went round in circles for ever over such a list. Only the format and
+    // the sound of a file are read now.
+    QTest::newRow("list entry that claims nearly 4 GiB") << SoundFile::ListEntryOfNearly4GiB << true << true;
+    QTest::newRow("the fuzzer's 132 bytes") << SoundFile::FuzzerFinding << false << false;
+    QTest::newRow("MPEG sound inside a wave") << SoundFile::MpegInsideAWave << false << false;
+    QTest::newRow("1 s of sound in a 300 MB file") << SoundFile::SmallSoundInA300MBFile << false << false;
+    QTest::newRow("chunk of odd length without its pad byte")
+        << SoundFile::OddChunkWithoutPadByte << true << true;
+}
+
+void TestFaults::soundFiles()
+{
+    QFETCH(SoundFile, kind);
+    QFETCH(bool, decodes);
+    QFETCH(bool, opens);
+    const QString path = m_root + "/sting.wav";
+    const qint64 limitFrames = maximumDecodedBytes / 2;
+    switch (kind) {
+    case SoundFile::Sparse200MB:
+        QVERIFY(writeSparseWave(path, 200 * 1000 * 1000));
+        break;
+    case SoundFile::JustOverTheLimit:
+        QVERIFY(writeSparseWave(path, (limitFrames + 1) * 2));
+        break;
+    case SoundFile::JustUnderTheLimit:
+        QVERIFY(writeSparseWave(path, limitFrames * 2));
+        break;
+    case SoundFile::EightBitDoublingPastTheLimit:
+        QVERIFY(writeSparseWave(path, limitFrames + 1, 8));
+        break;
+    case SoundFile::CutInsideHeader:
+        QVERIFY(writeTone(path, 1) && QFile::resize(path, 30));
+        break;
+    case SoundFile::CutInsideSound:
+        QVERIFY(writeTone(path, 1) && QFile::resize(path, 44 + 22050));
+        break;
+    case SoundFile::HeaderClaimsMoreThanThere: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(waveHeader(0xFFFFFFF0u));
+        file.write(QByteArray(2 * 22050, '\x10'));
+        break;
+    }
+    case SoundFile::Aiff:
+        QVERIFY(writeTone(path, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
+        break;
+    case SoundFile::Flac:
+        QVERIFY(writeTone(path, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+        break;
+    case SoundFile::RawSamples:
+        QVERIFY(writeTone(path, 1, SF_FORMAT_RAW | SF_FORMAT_PCM_16));
+        break;
+    case SoundFile::ManyChannels:
+        QVERIFY(writeTone(path, 0.1, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 64));
+        break;
+    case SoundFile::OneHertz:
+        QVERIFY(writeTone(path, 3, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 1));
+        break;
+    case SoundFile::ListEntryOfNearly4GiB: {
+        // Entries of 4 GiB less one byte, which round up to nothing, then one that takes the count past 4 GiB
+        // and back to the start of the list.
+        const QByteArray list = "INFO" + QByteArray("abcd" + littleEndian32(0xFFFFFFFF)).repeated(5) +
+                                "abcd" + littleEndian32(0xFFFFFFDF) + QByteArray(40, 'x');
+        QVERIFY(
+            makeFile(QFile::encodeName(path), waveWithChunks("LIST" + littleEndian32(list.size()) + list)));
+        break;
+    }
+    case SoundFile::FuzzerFinding: {
+        const QByteArray found = QByteArray::fromHex("52494646ffffffff57415645494e464f080000ff") +
+                                 QByteArray(60, '\xff') + "\xdf" + QByteArray(50, '\xff') +
+                                 QByteArray(1, '\0');
+        QCOMPARE(found.size(), 132);
+        QVERIFY(makeFile(QFile::encodeName(path), found));
+        break;
+    }
+    case SoundFile::MpegInsideAWave:
+        QVERIFY(makeFile(QFile::encodeName(path), waveWithChunks({}, 0x0055)));
+        break;
+    case SoundFile::SmallSoundInA300MBFile: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const quint32 junk = 300 * 1000 * 1000;
+        QVERIFY(file.write(waveWithChunks("JUNK" + littleEndian32(junk))) > 0);
+        QVERIFY(
+            file.resize(file.size() + junk)); // the junk is a hole after the sound; the sizes still add up
+        break;
+    }
+    case SoundFile::OddChunkWithoutPadByte:
+        QVERIFY(makeFile(QFile::encodeName(path), waveWithChunks("JUNK" + littleEndian32(3) + "abc")));
+        break;
+    }
+    QCOMPARE(decodeWave(path).has_value(), decodes);
+    if (opens && !m_soundServer)
+        QSKIP("needs a sound server (scripts/test starts one)");
+
+    const qint64 peakBefore = peakMemoryBytes();
+    {
+        MultimediaControl control;
+        control.setDeviceType(QStringLiteral("WaveAudio"));
+        control.setFileName(path);
+        control.setCommand(QStringLiteral("Open"));
+        QCOMPARE(control.state(), opens ? State::Ready : State::Closed);
+        control.setCommand(QStringLiteral("Play"));
+        QCOMPARE(control.state(), opens ? State::Playing : State::Closed);
+        control.setCommand(QStringLiteral("Close"));
+        QCOMPARE(control.state(), State::Closed);
+    }
+    // A refused file costs next to nothing; one taken costs its decoded sound and no more than that again.
+    const qint64 grown = peakMemoryBytes() - peakBefore;
+    const qint64 allowed = opens ? 2 * maximumDecodedBytes : 16 * 1024 * 1024;
+    QVERIFY2(grown <= allowed, qPrintable(QStringLiteral("peak memory grew by %1 MiB").arg(grown >> 20)));
+}
+
+// The sound server going away, or never being there: the device ends up Ready or Closed, never stuck in
+// Playing, the program goes on and PLAY still starts the emulator. Each row runs in a child process, since a
+// process looks for its sound server once.
+void TestFaults::soundServerFaults_data()
+{
+    QTest::addColumn<SoundServerFault>("fault");
+    QTest::newRow("sound server killed while playing") << SoundServerFault::KilledWhilePlaying;
+    QTest::newRow("sound server killed between Open and Play") << SoundServerFault::KilledBetweenOpenAndPlay;
+    QTest::newRow("no sound device at all") << SoundServerFault::NoSoundDeviceAtAll;
+}
+
+void TestFaults::soundServerFaults()
+{
+    QFETCH(SoundServerFault, fault);
+    if (m_child) {
+        soundServerChild(fault);
+        return;
+    }
+    PrivateSoundServer server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (fault == SoundServerFault::NoSoundDeviceAtAll) {
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+    } else {
+        if (!server.start())
+            QSKIP(qPrintable("needs pulseaudio to start a sound server of the test's own: " + server.log()));
+        environment.insert(QStringLiteral("PULSE_SERVER"), server.address());
+        environment.insert(QString::fromLatin1(serverPidVariable), QString::number(server.pid()));
+    }
+    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    const QString function =
+        QStringLiteral("soundServerFaults:%1").arg(QString::fromUtf8(QTest::currentDataTag()));
+    child.start(QCoreApplication::applicationFilePath(), {function});
+    QVERIFY(child.waitForFinished(120000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+    QVERIFY2(output.contains("PASS   : TestFaults::soundServerFaults(" + QByteArray(QTest::currentDataTag())),
+             output.constData());
+}
+
+void TestFaults::soundServerChild(SoundServerFault fault)
+{
+    const QString path = m_root + "/sting.wav";
+    QVERIFY(writeTone(path, 30));
+    const pid_t server = pid_t(qEnvironmentVariableIntValue(serverPidVariable));
+    {
+        MultimediaControl control;
+        control.setDeviceType(QStringLiteral("WaveAudio"));
+        control.setFileName(path);
+        control.setCommand(QStringLiteral("Open"));
+        if (fault == SoundServerFault::NoSoundDeviceAtAll) {
+            QCOMPARE(control.state(), State::Closed);
+            control.setCommand(QStringLiteral("Play"));
+            QCOMPARE(control.state(), State::Closed);
+        } else {
+            QCOMPARE(control.state(), State::Ready);
+            if (fault == SoundServerFault::KilledWhilePlaying) {
+                control.setCommand(QStringLiteral("Play"));
+                QCOMPARE(control.state(), State::Playing);
+                QTest::qWait(300);
+            }
+            QVERIFY(server > 0 && ::kill(server, SIGKILL) == 0);
+            if (fault == SoundServerFault::KilledBetweenOpenAndPlay) {
+                QTest::qWait(300);
+                control.setCommand(QStringLiteral("Play"));
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(control.state() != State::Playing, 20000);
+            qInfo() << "With the sound server gone the device is" << control.state();
+        }
+        control.setCommand(QStringLiteral("Close"));
+        QCOMPARE(control.state(), State::Closed);
+        // Opening again finds no server and stays Closed.
+        control.setCommand(QStringLiteral("Open"));
+        control.setCommand(QStringLiteral("Play"));
+        QVERIFY(control.state() != State::Playing);
+        control.setCommand(QStringLiteral("Close"));
+    }
+    // The window carries on as always: no message, and PLAY starts the emulator.
+    openWindow();
+    selectGame("tetris.gb");
+    QCOMPARE(pressPlay(), (QByteArrayList{encodeFileName(m_emu + "/tetris.gb"), "-volume", "10"}));
+    QCOMPARE(MessageBox::shown().size(), 0);
+    checkStillAnswers();
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
