@@ -45,7 +45,8 @@ const QString gamePattern = QStringLiteral("*.gb");
 // The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them.
 void substituteMissingFonts()
 {
-    QFont::insertSubstitutions(QStringLiteral("Fixedsys"), {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
+    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
+                               {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
     for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")})
         QFont::insertSubstitutions(gothic, {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
 }
