@@ -61,7 +61,8 @@ bool startDetached(const EmulatorCommand &command, QString *error)
     sigset_t previous;
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &previous);
-    const pid_t pid = ::clone(startEmulator, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD, &middle);
+    const pid_t pid =
+        ::clone(startEmulator, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD, &middle);
     const int cloneError = errno;
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (pid < 0) {

@@ -25,8 +25,9 @@ PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, Q
     }
     const EmulatorCommand command = emulatorCommand(settings, workingDirectory, separator);
     if (!startDetached(command, &reason)) {
-        frontEnd.showError(QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason),
-                           errorTitle);
+        frontEnd.showError(
+            QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason),
+            errorTitle);
         return PlayOutcome::Failed;
     }
     return PlayOutcome::Started;

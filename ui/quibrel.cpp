@@ -334,7 +334,8 @@ void Quibrel::connectHandlers()
         connect(find<QRadioButton>(name), &QAbstractButton::clicked, this, handler);
 
     // A drive keeps the last directory shown on it, as a platform with drive letters does.
-    connect(DirBox, &DirectoryList::changed, DriveBox, [this] { DriveBox->rememberDirectory(DirBox->path()); });
+    connect(DirBox, &DirectoryList::changed, DriveBox,
+            [this] { DriveBox->rememberDirectory(DirBox->path()); });
     connect(DirBox, &DirectoryList::openFailed, this, [this](const QString &path, const QString &reason) {
         showError(tr("The folder %1 cannot be opened: %2.").arg(path, reason));
     });
