@@ -63,18 +63,9 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.drawPixmap(contentsRect().topLeft(), m_picture);
 }
 
-ImageBox::ImageBox(QWidget *parent) : QWidget(parent) {}
-
-void ImageBox::setPicture(const QPixmap &picture)
+ImageBox::ImageBox(QWidget *parent) : PictureBox(parent)
 {
-    m_picture = picture;
-    update();
-}
-
-void ImageBox::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    setFrameStyle(QFrame::NoFrame);
 }
 
 void Timer::setEnabled(bool enabled)

@@ -43,19 +43,11 @@ private:
     QPixmap m_picture;
 };
 
-// An image control: its picture at natural size, no border, not stretched.
-class ImageBox : public QWidget {
+// An image control: a picture box without a border, its picture at natural size, not stretched.
+class ImageBox : public PictureBox {
     Q_OBJECT
 public:
     explicit ImageBox(QWidget *parent = nullptr);
-    void setPicture(const QPixmap &picture);
-    QPixmap picture() const { return m_picture; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QPixmap m_picture;
 };
 
 // A timer whose enabling leaves a running interval alone: enabling a disabled timer starts a full interval.

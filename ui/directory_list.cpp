@@ -151,10 +151,8 @@ DirectoryList::DirectoryList(QWidget *parent)
 
 bool DirectoryList::setPath(const QString &path, QString *error)
 {
-    const QString absolute = absoluteFilePath(path, error);
-    if (absolute.isEmpty())
-        return false;
-    const DirectoryHandle directory = openDirectory(absolute, error);
+    QString absolute;
+    const DirectoryHandle directory = openAbsoluteDirectory(path, &absolute, error);
     if (!directory)
         return false;
     const bool isNewPath = absolute != m_path;

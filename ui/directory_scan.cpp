@@ -269,4 +269,10 @@ void DirectoryScanner::deliver(quint64 request, const QStringList &names)
     emit finished(names);
 }
 
+DirectoryHandle openAbsoluteDirectory(const QString &path, QString *absolute, QString *error)
+{
+    *absolute = absoluteFilePath(path, error);
+    return absolute->isEmpty() ? nullptr : openDirectory(*absolute, error);
+}
+
 } // namespace quibrel

@@ -45,6 +45,10 @@ using DirectoryHandle = std::shared_ptr<DIR>;
 // (gone, not a directory, no permission, a symbolic-link loop).
 DirectoryHandle openDirectory(const QString &path, QString *error);
 
+// `path` made absolute (absoluteFilePath) into `absolute` and opened (openDirectory): what a list does
+// before it shows a folder.
+DirectoryHandle openAbsoluteDirectory(const QString &path, QString *absolute, QString *error);
+
 enum class EntryKind { Directories, Files };
 
 // The names of the open directory's entries of `kind`, hidden ones (".name") left out, sorted with

@@ -54,10 +54,8 @@ FileList::FileList(QWidget *parent)
 
 bool FileList::setPath(const QString &path, QString *error)
 {
-    const QString absolute = absoluteFilePath(path, error);
-    if (absolute.isEmpty())
-        return false;
-    const DirectoryHandle directory = openDirectory(absolute, error);
+    QString absolute;
+    const DirectoryHandle directory = openAbsoluteDirectory(path, &absolute, error);
     if (!directory)
         return false;
     if (absolute != m_path) {
