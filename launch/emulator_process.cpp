@@ -1,14 +1,16 @@
 #include "emulator_process.h"
 
-#include "file_system.h"
+#include "files/file_system.h"
 
 #include <QByteArrayList>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -39,6 +41,31 @@ __attribute__((no_sanitize("address", "undefined"))) int startEmulator(void *dat
     pid_t emulator;
     middle->error = ::posix_spawn(&emulator, middle->argv[0], nullptr, &attributes, middle->argv, environ);
     ::_exit(0);
+}
+
+// Whether the file at `path` begins with the signature of a DOS or Windows program. Only a regular file is
+// read, and never waited for.
+bool isDosProgram(const char *path)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    char signature[2];
+    const bool dos = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                     ::pread(fd, signature, 2, 0) == 2 && signature[0] == 'M' && signature[1] == 'Z';
+    ::close(fd);
+    return dos;
+}
+
+// Why the emulator did not start, in words its user can act on.
+QString failureReason(int error, const char *program)
+{
+    if (error == ENOEXEC && isDosProgram(program))
+        return QStringLiteral("it is a DOS or Windows program, which this system cannot start by itself. "
+                              "A Wine or DOSBox set-up that registers such programs with the kernel "
+                              "(binfmt_misc) would let it start");
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -73,7 +100,7 @@ bool startDetached(const EmulatorCommand &command, QString *error)
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (middle.error != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(middle.error));
+        *error = failureReason(middle.error, argv[0]);
         return false;
     }
     return true;

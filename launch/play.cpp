@@ -2,7 +2,7 @@
 
 #include "command_line.h"
 #include "emulator_process.h"
-#include "file_system.h"
+#include "files/file_system.h"
 
 namespace quibrel {
 
@@ -23,7 +23,11 @@ PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, Q
                            errorTitle);
         return PlayOutcome::Failed;
     }
-    const EmulatorCommand command = emulatorCommand(settings, workingDirectory, separator);
+    EmulatorCommand command = emulatorCommand(settings, workingDirectory, separator);
+    // The emulator comes from a system whose file names ignore case: ZEMU.EXE there is Zemu.exe.
+    const QString emulatorOnDisk = entryIgnoringCase(workingDirectory, emulatorFileName);
+    if (!emulatorOnDisk.isEmpty())
+        command.program = workingDirectory + separator + emulatorOnDisk;
     if (!startDetached(command, &reason)) {
         frontEnd.showError(
             QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason),

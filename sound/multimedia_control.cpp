@@ -2,10 +2,11 @@
 
 #include "wave_decoder.h"
 
+#include "files/file_system.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QDir>
 #include <QMediaDevices>
 #include <QRegularExpression>
 
@@ -20,26 +21,13 @@ bool isWaveAudio(const QString &deviceType)
     return deviceType.compare(QLatin1String("WaveAudio"), Qt::CaseInsensitive) == 0;
 }
 
-// The entry of `directory` named `name`: the exact name if there is one, else the first whose name differs
-// only in case.
-QString findEntry(const QString &directory, const QString &name)
-{
-    const QStringList entries = QDir(directory).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    if (entries.contains(name))
-        return name;
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return entry;
-    }
-    return {};
-}
-
 } // namespace
 
 MultimediaControl::MultimediaControl(QObject *parent)
     : QObject(parent)
 {
+    m_endOfSound.setSingleShot(true);
+    connect(&m_endOfSound, &QTimer::timeout, this, &MultimediaControl::soundEnded);
 }
 
 MultimediaControl::~MultimediaControl()
@@ -103,7 +91,7 @@ QString MultimediaControl::localPath(const QString &fileName, const QString &dri
         QStringList{match.captured(1).toLower()} + match.captured(2).split(separators, Qt::SkipEmptyParts);
     QString path = drivesRoot;
     for (const QString &component : components) {
-        const QString entry = findEntry(path, component);
+        const QString entry = entryIgnoringCase(path, component);
         if (entry.isEmpty())
             return {};
         path += QLatin1Char('/') + entry;
@@ -155,23 +143,39 @@ void MultimediaControl::close()
     setState(State::Closed);
 }
 
-// The sound has played to its end (or the sound server dropped it): the device stays open, ready to play
-// again.
+// The output has taken the whole sound (or the sound server dropped it). What the server still holds plays
+// on, for at most the output's buffer: stopping before then would cut the end of the sound.
 void MultimediaControl::sinkStateChanged()
 {
     if (m_state != State::Playing || !m_sink)
         return;
-    const QAudio::State sinkState = m_sink->state();
-    const bool ended = sinkState == QAudio::IdleState ||
-                       (sinkState == QAudio::StoppedState && m_sink->error() != QAudio::NoError);
-    if (!ended)
-        return;
+    switch (m_sink->state()) {
+    case QAudio::IdleState: {
+        const qint64 heldMs = m_sink->format().durationForBytes(m_sink->bufferSize()) / 1000;
+        m_endOfSound.start(int(heldMs) + endMarginMs);
+        break;
+    }
+    case QAudio::StoppedState:
+        if (m_sink->error() != QAudio::NoError)
+            soundEnded();
+        break;
+    default:
+        m_endOfSound.stop();
+        break;
+    }
+}
+
+// The sound has played to its end: the device stays open, ready to play again.
+void MultimediaControl::soundEnded()
+{
+    m_endOfSound.stop();
     m_sink->stop();
     setState(State::Ready);
 }
 
 void MultimediaControl::releaseOutput()
 {
+    m_endOfSound.stop();
     if (m_sink) {
         m_sink->disconnect(this);
         m_sink->stop();

@@ -11,8 +11,10 @@
 
 class StubEmulator {
 public:
-    // Copies the stub into `directory` as Zemu.exe; records go to `directory`/args.rec.
-    explicit StubEmulator(const QString &directory) : m_directory(directory)
+    // Copies the stub into `directory` as `fileName`; records go to `directory`/args.rec.
+    explicit StubEmulator(const QString &directory, const QString &fileName = QStringLiteral("Zemu.exe"))
+        : m_directory(directory)
+        , m_fileName(fileName)
     {
         QFile::remove(programPath());
         QFile::copy(QStringLiteral(QUIBREL_STUB_EMULATOR), programPath());
@@ -20,7 +22,7 @@ public:
         qputenv("QUIBREL_STUB_RECORD", QFile::encodeName(recordPath()));
     }
 
-    QString programPath() const { return m_directory + QStringLiteral("/Zemu.exe"); }
+    QString programPath() const { return m_directory + QLatin1Char('/') + m_fileName; }
     QString recordPath() const { return m_directory + QStringLiteral("/args.rec"); }
 
     void clearRecord() const { QFile::remove(recordPath()); }
@@ -49,4 +51,5 @@ public:
 
 private:
     QString m_directory;
+    QString m_fileName;
 };

@@ -1,10 +1,14 @@
 #include "example_settings.h"
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "launch/play.h"
 #include "stub_emulator.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 using namespace quibrel;
 
@@ -26,6 +30,15 @@ struct FakeFrontEnd {
                 [this] { ++soundCloses; }};
     }
 };
+
+// The settings of a window where the game a.gb was chosen in `folder`, every option at its start value.
+LaunchSettings gameChosenIn(const QString &folder)
+{
+    LaunchSettings s;
+    s.FileBoxPath = folder;
+    s.lblGameSelected = QStringLiteral("a.gb");
+    return s;
+}
 
 QByteArrayList bytes(const QStringList &texts)
 {
@@ -49,6 +62,9 @@ private slots:
     void everyPlayStartsAProcess();
     void failedStartIsReported_data();
     void failedStartIsReported();
+    void emulatorFoundWhateverItsCase_data();
+    void emulatorFoundWhateverItsCase();
+    void dosProgramIsExplained();
     void workingDirectoryGone();
 
 private:
@@ -168,9 +184,7 @@ void TestEmulatorLaunch::everyPlayStartsAProcess()
 {
     StubEmulator stub(m_root->path());
     QVERIFY(QDir::setCurrent(m_root->path()));
-    LaunchSettings s;
-    s.FileBoxPath = m_root->path();
-    s.lblGameSelected = QStringLiteral("a.gb");
+    const LaunchSettings s = gameChosenIn(m_root->path());
     FakeFrontEnd window;
     for (int press = 1; press <= 2; ++press) {
         stub.clearRecord();
@@ -206,9 +220,7 @@ void TestEmulatorLaunch::failedStartIsReported()
         QVERIFY(QDir().mkdir(program));
     }
     QVERIFY(QDir::setCurrent(m_root->path()));
-    LaunchSettings s;
-    s.FileBoxPath = m_root->path();
-    s.lblGameSelected = QStringLiteral("a.gb");
+    const LaunchSettings s = gameChosenIn(m_root->path());
     FakeFrontEnd window;
     QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
     QCOMPARE(window.soundCloses, 1); // closed before the start was tried
@@ -218,15 +230,83 @@ void TestEmulatorLaunch::failedStartIsReported()
     QVERIFY2(window.errors[0].contains(reason), qPrintable(window.errors[0]));
 }
 
+void TestEmulatorLaunch::emulatorFoundWhateverItsCase_data()
+{
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QString>("started"); // empty: none is started
+    QTest::newRow("Zemu.exe") << QStringList{"Zemu.exe"} << "Zemu.exe";
+    QTest::newRow("ZEMU.EXE") << QStringList{"ZEMU.EXE"} << "ZEMU.EXE";
+    QTest::newRow("zemu.exe") << QStringList{"zemu.exe"} << "zemu.exe";
+    QTest::newRow("the exact name wins") << QStringList{"ZEMU.EXE", "Zemu.exe", "zemu.exe"} << "Zemu.exe";
+    QTest::newRow("of two others, the first in code-unit order")
+        << QStringList{"zemu.exe", "ZEMU.EXE"} << "ZEMU.EXE";
+    QTest::newRow("another name only") << QStringList{"Zemu.exe.bak", "Zemu"} << "";
+    QTest::newRow("none") << QStringList{} << "";
+}
+
+void TestEmulatorLaunch::emulatorFoundWhateverItsCase()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, started);
+    std::vector<std::unique_ptr<StubEmulator>> stubs;
+    for (const QString &name : present)
+        stubs.push_back(std::make_unique<StubEmulator>(m_root->path(), name));
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    const LaunchSettings s = gameChosenIn(m_root->path());
+    FakeFrontEnd window;
+
+    const PlayOutcome outcome = play(s, window.frontEnd());
+
+    if (started.isEmpty()) {
+        QCOMPARE(outcome, PlayOutcome::Failed);
+        QCOMPARE(window.errors,
+                 QStringList{QStringLiteral("The emulator %1 cannot be started: No such file or "
+                                            "directory.")
+                                 .arg(m_root->filePath("Zemu.exe"))});
+        return;
+    }
+    QCOMPARE(outcome, PlayOutcome::Started);
+    const QByteArrayList record = stubs.front()->waitForRecord();
+    QCOMPARE(record.value(0), encodeFileName(m_root->filePath(started)));
+}
+
+// A DOS or Windows program fails to start unless the kernel has a handler for it, and the user is told why.
+void TestEmulatorLaunch::dosProgramIsExplained()
+{
+    const QDir handlers(QStringLiteral("/proc/sys/fs/binfmt_misc"));
+    const QStringList registered =
+        handlers.entryList(QDir::Files).filter(QRegularExpression("^(?!register$|status$)"));
+    if (!registered.isEmpty())
+        QSKIP(qPrintable("binfmt_misc has handlers registered (" + registered.join(", ") +
+                         "): a DOS or Windows program may start here"));
+    const QString program = m_root->filePath("Zemu.exe");
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("MZ\x90\x00\x03\x00\x00\x00\x04\x00", 10) + QByteArray(118, '\0') + "PE\0\0");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    const LaunchSettings s = gameChosenIn(m_root->path());
+    FakeFrontEnd window;
+
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
+
+    QCOMPARE(
+        window.errors,
+        QStringList{"The emulator " + program +
+                    " cannot be started: it is a DOS or Windows program, which this system cannot start by "
+                    "itself. A Wine or DOSBox set-up that registers such programs with the kernel "
+                    "(binfmt_misc) would let it start."});
+    QCOMPARE(window.titles, QStringList{"Error"});
+}
+
 void TestEmulatorLaunch::workingDirectoryGone()
 {
     const QString doomed = m_root->filePath("doomed");
     QVERIFY(QDir().mkdir(doomed));
     QVERIFY(QDir::setCurrent(doomed));
     QVERIFY(QDir().rmdir(doomed));
-    LaunchSettings s;
-    s.FileBoxPath = m_root->path();
-    s.lblGameSelected = QStringLiteral("a.gb");
+    const LaunchSettings s = gameChosenIn(m_root->path());
     FakeFrontEnd window;
     QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
     QCOMPARE(window.errors.size(), 1);

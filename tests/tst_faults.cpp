@@ -2,7 +2,7 @@
 // answers, keeps every setting, speaks up exactly where the user can do something about it, and never lets a
 // text or a name reach a shell.
 
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "sound/multimedia_control.h"
 #include "sound/wave_decoder.h"
 #include "stub_emulator.h"

@@ -1,4 +1,4 @@
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
 #include "ui/file_list.h"

@@ -6,7 +6,7 @@
 // QUIBREL_STRESS_ACTIONS (default 5000), QUIBREL_STRESS_SEED (default random) and
 // QUIBREL_STRESS_SHRINK_SECONDS (default 180) steer it.
 
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "stub_emulator.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"

@@ -1,6 +1,6 @@
 // The loaded window, used as a person would: clicks, double-clicks and typing on controls found by name.
 
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "sound/multimedia_control.h"
 #include "stub_emulator.h"
 #include "ui/controls.h"

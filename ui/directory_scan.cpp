@@ -1,6 +1,6 @@
 #include "directory_scan.h"
 
-#include "launch/file_system.h"
+#include "files/file_system.h"
 
 #include <QDir>
 

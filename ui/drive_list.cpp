@@ -1,7 +1,7 @@
 #include "drive_list.h"
 
 #include "directory_scan.h"
-#include "launch/file_system.h"
+#include "files/file_system.h"
 #include "ui/pictures/pictures.h"
 
 #include <QAbstractItemView>

@@ -8,8 +8,8 @@
 #include "stored_layout.h"
 #include "tab_control.h"
 
+#include "files/file_system.h"
 #include "launch/command_line.h"
-#include "launch/file_system.h"
 #include "launch/play.h"
 #include "sound/multimedia_control.h"
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <unistd.h>
 #include <vector>
 
@@ -107,6 +108,28 @@ QString currentWorkingDirectory(QString *error)
         buffer.resize(buffer.size() * 2);
     }
     return decodeFileName(QByteArray(buffer.data()));
+}
+
+QString entryIgnoringCase(const QString &directory, const QString &name)
+{
+    // "." and ".." name no entry of their own.
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return {};
+    DIR *stream = ::opendir(encodeFileName(directory).constData());
+    if (!stream)
+        return {};
+    QString found;
+    while (const dirent *entry = ::readdir(stream)) {
+        const QString entryName = decodeFileName(QByteArray(entry->d_name));
+        if (entryName == name) {
+            found = name;
+            break;
+        }
+        if (entryName.compare(name, Qt::CaseInsensitive) == 0 && (found.isEmpty() || entryName < found))
+            found = entryName;
+    }
+    ::closedir(stream);
+    return found;
 }
 
 } // namespace quibrel

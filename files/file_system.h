@@ -14,4 +14,9 @@ QByteArray encodeFileName(const QString &name);
 // The process's current working directory; an empty text and the reason in `error` when it cannot be read.
 QString currentWorkingDirectory(QString *error);
 
+// The name under which `name` stands in `directory`, as a file system that ignores case would find it: the
+// exact name when there is one, else the first, in code-unit order, of the names that differ from it only in
+// case; empty when there is none or the directory cannot be read.
+QString entryIgnoringCase(const QString &directory, const QString &name);
+
 } // namespace quibrel
