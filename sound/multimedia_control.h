@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -51,6 +52,7 @@ private:
     void play();
     void close();
     void sinkStateChanged();
+    void soundEnded();
     void releaseOutput();
     void setState(State state);
 
@@ -63,6 +65,10 @@ private:
     QByteArray m_samples;
     QBuffer m_samplesDevice;
     std::unique_ptr<QAudioSink> m_sink;
+    // Runs from the moment the output has taken the last of the sound until the server has played it.
+    QTimer m_endOfSound;
+    // Beyond the output's buffer: the server's own hand-over to the sound card.
+    static constexpr int endMarginMs = 30;
 };
 
 } // namespace quibrel

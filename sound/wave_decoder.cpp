@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <limits>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quibrel {
 
@@ -271,9 +274,21 @@ std::optional<Wave> decode(qint64 size, const ReadAt &readAt)
 
 std::optional<Wave> decodeWave(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting, and only a regular file is read: a pipe with no writer, a device or a directory
+    // at the path would otherwise hold the caller for ever or feed it without end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     const ReadAt readAt = [&file](qint64 offset, char *buffer, qint64 count) {
         return file.seek(offset) && file.read(buffer, count) == count;
     };

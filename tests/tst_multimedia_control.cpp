@@ -1,12 +1,11 @@
 #include "sound/multimedia_control.h"
+#include "support/sink_recorder.h"
+#include "support/sound_server.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QSignalSpy>
@@ -73,38 +72,10 @@ bool writeFile(const QString &path, Content content)
     return false;
 }
 
-bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return true;
-}
-
-bool soundServerAnswers()
-{
-    return pactl({QStringLiteral("info")});
-}
-
 // The playback streams that the sound server holds for this process; -1 when it cannot be asked.
 int streamsOfThisProcess()
 {
-    QByteArray output;
-    if (!pactl({QStringLiteral("--format=json"), QStringLiteral("list"), QStringLiteral("sink-inputs")},
-               &output))
-        return -1;
-    const QString pid = QString::number(QCoreApplication::applicationPid());
-    int streams = 0;
-    for (const QJsonValue &input : QJsonDocument::fromJson(output).array()) {
-        const QJsonObject properties = input[QLatin1String("properties")].toObject();
-        if (properties[QLatin1String("application.process.id")].toString() == pid)
-            ++streams;
-    }
-    return streams;
+    return streamsOfProcess(QCoreApplication::applicationPid());
 }
 
 QList<State> states(const QSignalSpy &spy)
@@ -140,6 +111,9 @@ private slots:
     void endOfSoundGivesReady();
     void playAfterTheEndPlaysAgain();
     void closeWhilePlayingStopsAtOnce();
+    void heardToItsEnd_data();
+    void heardToItsEnd();
+    void closeWhilePlayingSilencesAtOnce();
     void closeWhenReadyCloses();
     void closeWhenClosedDoesNothing();
     void playWhenClosedDoesNothing();
@@ -269,6 +243,61 @@ void TestMultimediaControl::closeWhilePlayingStopsAtOnce()
 
     QCOMPARE(control.state(), State::Closed);
     QCOMPARE(streamsOfThisProcess(), 0);
+}
+
+// What the sound server played, recorded from the sink's monitor: the whole sound, and only then Ready.
+void TestMultimediaControl::heardToItsEnd_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("short sound") << 0.4;
+    QTest::newRow("longer sound") << 2.0;
+}
+
+void TestMultimediaControl::heardToItsEnd()
+{
+    REQUIRE_SOUND_SERVER();
+    QFETCH(double, seconds);
+    QVERIFY(writeTone(file("sting.wav"), seconds));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    SinkRecorder recorder;
+    QVERIFY(recorder.start());
+
+    control.setCommand("Open");
+    control.setCommand("Play");
+    QTRY_COMPARE_WITH_TIMEOUT(control.state(), State::Ready, 20000);
+    QTest::qWait(1000);
+
+    const double heard = SinkRecorder::heardSeconds(recorder.stop());
+    qInfo("A %.3f s sound was heard for %.3f s", seconds, heard);
+    QVERIFY2(qAbs(heard - seconds) <= 0.030, qPrintable(QString::number(heard)));
+    QTRY_COMPARE(streamsOfThisProcess(), 0);
+}
+
+// The null sink's sound reaches its monitor late (about 1.7 s here), so the sound is closed well after that,
+// and the recording goes on for longer than the rest of the sound: once closed, nothing more of it is heard.
+void TestMultimediaControl::closeWhilePlayingSilencesAtOnce()
+{
+    REQUIRE_SOUND_SERVER();
+    QVERIFY(writeTone(file("sting.wav"), 3));
+    MultimediaControl control;
+    prepare(control, file("sting.wav"));
+    SinkRecorder recorder;
+    QVERIFY(recorder.start());
+    control.setCommand("Open");
+
+    QElapsedTimer played;
+    played.start();
+    control.setCommand("Play");
+    QTest::qWait(2200);
+    control.setCommand("Close");
+    const double closedAfter = played.nsecsElapsed() / 1e9;
+    QTest::qWait(3000);
+
+    const double heard = SinkRecorder::heardSeconds(recorder.stop());
+    qInfo("Closed after %.3f s of playing; heard for %.3f s", closedAfter, heard);
+    QVERIFY2(heard > 0.3, qPrintable(QString::number(heard)));
+    QVERIFY2(heard <= closedAfter + 0.030, qPrintable(QString::number(heard)));
 }
 
 void TestMultimediaControl::closeWhenReadyCloses()

@@ -1,11 +1,16 @@
 // The real program on a real X server with a window manager, driven from outside as a person would.
 
 #include "stub_emulator.h"
+#include "support/sound_server.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -36,8 +41,13 @@ private slots:
     void playStartsTheEmulator();
     void quitEndsTheProgram();
     void closingTheWindowEndsTheProgram();
+    void upWhateverStandsAtTheSoundPath_data();
+    void upWhateverStandsAtTheSoundPath();
 
 private:
+    // Starts the program, through `wrapper` when one is given (a command that ends by running its last
+    // argument), and waits up to `timeoutMs` for its window; false when none came.
+    bool startProgram(const QStringList &wrapper = {}, int timeoutMs = 30000);
     void clickAt(int x, int y, int repeat = 1);
     QTemporaryDir *m_folder = nullptr;
     StubEmulator *m_stub = nullptr;
@@ -59,16 +69,35 @@ void TestProgram::init()
     m_stub = new StubEmulator(m_folder->path());
     m_program = new QProcess;
     m_program->setWorkingDirectory(m_folder->path());
-    m_program->start(QStringLiteral(QUIBREL_PROGRAM), {});
-    QVERIFY(m_program->waitForStarted());
-    m_window = run("xdotool", {"search", "--sync", "--onlyvisible", "--pid", QString::number(m_program->processId()),
-                               "--name", R"(^Quibrel! v0\.2$)"})
-                   .split('\n')
-                   .value(0);
-    QVERIFY(!m_window.isEmpty());
+    // That test starts the program itself, in surroundings of its own.
+    if (QByteArray(QTest::currentTestFunction()) != "upWhateverStandsAtTheSoundPath")
+        QVERIFY(startProgram());
+}
+
+bool TestProgram::startProgram(const QStringList &wrapper, int timeoutMs)
+{
+    m_window.clear();
+    const QStringList command = wrapper + QStringList{QStringLiteral(QUIBREL_PROGRAM)};
+    m_program->start(command.first(), command.mid(1));
+    if (!m_program->waitForStarted())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (m_window.isEmpty() && waited.elapsed() < timeoutMs && m_program->state() == QProcess::Running) {
+        m_window = run("xdotool", {"search", "--onlyvisible", "--pid",
+                                   QString::number(m_program->processId()), "--name", R"(^Quibrel! v0\.2$)"})
+                       .split('\n')
+                       .value(0);
+    }
+    if (m_window.isEmpty())
+        return false;
+    qInfo("The window was shown %lld ms after the start", waited.elapsed());
     // The window manager maximizes the window after it is mapped.
-    QTRY_VERIFY_WITH_TIMEOUT(xwininfoValue(m_window, "Width") >= 1200, 10000);
+    QDeadlineTimer deadline(10000);
+    while (xwininfoValue(m_window, "Width") < 1200 && !deadline.hasExpired())
+        QTest::qWait(50);
     QTest::qWait(300);
+    return true;
 }
 
 void TestProgram::cleanup()
@@ -82,12 +111,13 @@ void TestProgram::cleanup()
     delete m_folder;
 }
 
-// Clicks at a point given in the window's own coordinates.
+// Clicks at a point given in the window's own coordinates. Not "mousemove --sync": it waits for a move, for
+// ever when the pointer is there already; the server takes the move and the click in their order anyway.
 void TestProgram::clickAt(int x, int y, int repeat)
 {
     const int left = xwininfoValue(m_window, "Absolute upper-left X");
     const int top = xwininfoValue(m_window, "Absolute upper-left Y");
-    run("xdotool", {"mousemove", "--sync", QString::number(left + x), QString::number(top + y), "click", "--repeat",
+    run("xdotool", {"mousemove", QString::number(left + x), QString::number(top + y), "click", "--repeat",
                     QString::number(repeat), "--delay", "80", "1"});
 }
 
@@ -123,6 +153,50 @@ void TestProgram::closingTheWindowEndsTheProgram()
     run("xdotool", {"windowactivate", "--sync", m_window, "key", "--clearmodifiers", "alt+F4"});
     QVERIFY(m_program->waitForFinished(10000));
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->exitCode(), 0);
+}
+
+// Whatever stands at the start-up sound's path, the window comes up and answers; only a wave file that can be
+// read is played. The path is made in a mount namespace of the program's own, over a /mnt of its own.
+void TestProgram::upWhateverStandsAtTheSoundPath_data()
+{
+    QTest::addColumn<QString>("make"); // shell commands that make $F; $W is a readable wave file
+    QTest::addColumn<bool>("heard");
+    const bool root = ::geteuid() == 0;
+    QTest::newRow("named pipe without a writer") << R"(mkfifo "$F")" << false;
+    QTest::newRow("directory") << R"(mkdir "$F")" << false;
+    QTest::newRow("link to /dev/zero") << R"(ln -s /dev/zero "$F")" << false;
+    QTest::newRow("link to /dev/urandom") << R"(ln -s /dev/urandom "$F")" << false;
+    QTest::newRow("empty file") << R"(: > "$F")" << false;
+    QTest::newRow("2 GiB sparse file") << R"(truncate -s 2G "$F")" << false;
+    QTest::newRow("wave without read permission") << R"(cp "$W" "$F" && chmod 000 "$F")" << root;
+    QTest::newRow("dangling link") << R"(ln -s /nonexistent/sting.wav "$F")" << false;
+    QTest::newRow("wave file") << R"(cp "$W" "$F")" << true;
+}
+
+void TestProgram::upWhateverStandsAtTheSoundPath()
+{
+    QFETCH(QString, make);
+    QFETCH(bool, heard);
+    if (::geteuid() != 0)
+        QSKIP("needs root for a mount namespace of its own (scripts/test in CI runs as root)");
+    const QString wave = m_folder->filePath("sting.wav");
+    QCOMPARE(QProcess::execute("sox", {"-n", "-r", "22050", "-b", "16", wave, "synth", "3", "sine", "440"}),
+             0);
+    const QString script =
+        QStringLiteral("set -e; mount -t tmpfs drives /mnt; mkdir -p /mnt/d/VUD/MUSIQUES/WAVE; "
+                       "F=/mnt/d/VUD/MUSIQUES/WAVE/NEWSTING.WAV; W='%1'; %2; exec \"$0\"")
+            .arg(wave, make);
+
+    QVERIFY2(startProgram({"unshare", "--mount", "--propagation", "private", "sh", "-c", script}, 10000),
+             qPrintable(m_program->readAllStandardError()));
+
+    if (heard)
+        QTRY_COMPARE(streamsOfProcess(m_program->processId()), 1);
+    else
+        QCOMPARE(streamsOfProcess(m_program->processId()), 0);
+    clickAt(288 + 72, 472 + 32); // QUIT
+    QVERIFY(m_program->waitForFinished(10000));
     QCOMPARE(m_program->exitCode(), 0);
 }
 

@@ -1,0 +1,42 @@
+#pragma once
+
+// Asks the sound server what it is playing, with pactl.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+inline bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return true;
+}
+
+inline bool soundServerAnswers()
+{
+    return pactl({QStringLiteral("info")});
+}
+
+// The playback streams that the sound server holds for the process `pid`; -1 when it cannot be asked.
+inline int streamsOfProcess(qint64 pid)
+{
+    QByteArray output;
+    if (!pactl({QStringLiteral("--format=json"), QStringLiteral("list"), QStringLiteral("sink-inputs")},
+               &output))
+        return -1;
+    int streams = 0;
+    for (const QJsonValue &input : QJsonDocument::fromJson(output).array()) {
+        const QJsonObject properties = input[QLatin1String("properties")].toObject();
+        if (properties[QLatin1String("application.process.id")].toString() == QString::number(pid))
+            ++streams;
+    }
+    return streams;
+}
