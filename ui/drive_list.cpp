@@ -214,6 +214,14 @@ void DriveList::rememberDirectory(const QString &directory)
         m_directories.insert(itemData(row).toString(), absolute);
 }
 
+void DriveList::followDirectory(const QString &directory)
+{
+    rememberDirectory(directory);
+    const QString absolute = absoluteFilePath(directory, nullptr);
+    if (!absolute.isEmpty())
+        chooseRowSilently(rowOfVolumeHolding(absolute));
+}
+
 void DriveList::refresh()
 {
     QFile file(QStringLiteral("/proc/self/mounts"));
