@@ -2,10 +2,11 @@
 """The running launcher as a screen reader sees it, through the AT-SPI accessibility tree.
 
 Started by tests/accessibility-test, which gives it a session D-Bus, the accessibility bus and the program
-running in a folder that holds the recording stub as Zemu.exe and one game. Every wait has a deadline, and
-libatspi ends any call that the program does not answer.
+running in a folder that holds the recording stub as Zemu.exe, one game and, where it could be mounted, a
+second volume on usb/. Every wait has a deadline, and libatspi ends any call that the program does not answer.
 
-    accessibility_test.py --pid PID --folder FOLDER [unittest options]
+    accessibility_test.py --pid PID --folder FOLDER --first-volume MOUNT_POINT [--second-volume MOUNT_POINT]
+                          [unittest options]
 """
 
 import argparse
@@ -135,6 +136,13 @@ def centre(accessible):
     return extents.x + extents.width // 2, extents.y + extents.height // 2
 
 
+def click(accessible, button_event="b1c"):
+    """A real click ("b1c") or double click ("b1d") on the middle of `accessible`."""
+    x, y = centre(accessible)
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    pyatspi.Registry.generateMouseEvent(x, y, button_event)
+
+
 # X keysyms and modifier masks, as generateKeyboardEvent takes them.
 KEYSYMS = {"Left": 0xFF51, "Right": 0xFF53, "Tab": 0xFF09}
 MODIFIERS = {"Shift": 1 << 0, "Control": 1 << 2}
@@ -249,6 +257,35 @@ class AccessibilityTest(unittest.TestCase):
                 role_name = Atspi.role_get_name(list_role)
                 self.assertEqual(names.count(name), 1, f"the {role_name}s are named {names}")
 
+    def test_drive_list_tells_its_volume(self):
+        """A screen reader reads the drive list's volume at start and after each change of it."""
+        launcher = self.launcher
+        launcher.select_tab("Game")
+        drives = one_named(launcher.window, pyatspi.ROLE_COMBO_BOX, "Drive")
+        directories = one_named(launcher.window, pyatspi.ROLE_LIST, "Directory")
+        self.assertEqual(volume_shown(drives), ARGS.first_volume)
+        if not ARGS.second_volume:
+            self.skipTest("no second volume to move to")
+
+        # Into the volume mounted on usb/ in the directory list.
+        click(wait_for(lambda: one_named(directories, pyatspi.ROLE_LIST_ITEM, "usb")), "b1d")
+        shown = wait_for(lambda: volume_shown(drives) == ARGS.second_volume)
+        self.assertTrue(shown, f"after opening usb/ the drive list reads {volume_shown(drives)!r}")
+        self.assertEqual(drives.name, "Drive")
+
+        # Back to the first volume in the drive list: its folder is shown again.
+        do_action(drives, "ShowMenu")
+        volumes = wait_for(lambda: [a for a in descendants(drives)
+                                    if role(a) == pyatspi.ROLE_LIST and has_state(a, pyatspi.STATE_SHOWING)])
+        self.assertTrue(volumes, "the drive list did not open")
+        click(one_named(volumes[0], pyatspi.ROLE_LIST_ITEM, ARGS.first_volume))
+        shown = wait_for(lambda: volume_shown(drives) == ARGS.first_volume)
+        self.assertTrue(shown, f"after choosing {ARGS.first_volume!r} the drive list reads {volume_shown(drives)!r}")
+        files = one_named(launcher.window, pyatspi.ROLE_LIST, "Files")
+        self.assertTrue(wait_for(lambda: one_named(files, pyatspi.ROLE_LIST_ITEM, GAME)),
+                        "the first volume's folder is not shown again")
+        self.assertEqual(drives.name, "Drive")
+
     def test_play_and_quit_are_push_buttons(self):
         for caption in ("PLAY", "QUIT"):
             button = one_named(self.launcher.window, pyatspi.ROLE_PUSH_BUTTON, caption)
@@ -309,9 +346,7 @@ class AccessibilityTest(unittest.TestCase):
             os.remove(record)
 
         # List items offer no double-click action: a real double click chooses the game.
-        x, y = centre(item)
-        pyatspi.Registry.generateMouseEvent(x, y, "abs")
-        pyatspi.Registry.generateMouseEvent(x, y, "b1d")
+        click(item, "b1d")
         chosen = wait_for(lambda: named(launcher.window, pyatspi.ROLE_LABEL, GAME))
         self.assertTrue(chosen, f"the chosen game is not shown; windows: {launcher.windows()}")
 
@@ -322,6 +357,13 @@ class AccessibilityTest(unittest.TestCase):
         folder = os.fsencode(os.path.realpath(ARGS.folder))
         self.assertEqual(arguments, [folder + b"/Zemu.exe", folder + b"/" + os.fsencode(GAME),
                                      b"-volume", b"10"])
+
+
+def volume_shown(drive_list):
+    """The volume that the drive list shows, read as a screen reader reads a combo box's value: its text."""
+    if "Text" not in drive_list.get_interfaces():
+        raise AssertionError(f"the drive list offers no text, only {drive_list.get_interfaces()}")
+    return drive_list.queryText().getText(0, -1)
 
 
 def focus_gains(events):
@@ -344,6 +386,9 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pid", type=int, required=True, help="process id of the running launcher")
     parser.add_argument("--folder", required=True, help="its working folder, with Zemu.exe and the game")
+    parser.add_argument("--first-volume", required=True, help="mount point of the volume that holds the folder")
+    parser.add_argument("--second-volume", default="",
+                        help="mount point of another volume, the folder's subfolder usb; none if empty")
     return parser.parse_known_args()
 
 

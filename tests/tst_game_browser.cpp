@@ -2,7 +2,11 @@
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
 #include "ui/file_list.h"
+#include "ui/message_box.h"
+#include "ui/quibrel.h"
 
+#include <QApplication>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -13,6 +17,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,6 +137,19 @@ const QByteArray nestedMounts = "/dev/sda2 / ext4 rw 0 0\n"
                                 "proc /proc proc rw 0 0\n";
 const QStringList someDrives = {"/", "/home", "/home/ann/usb", "/media/usb stick"};
 
+// Set by main(): 0 when the test runs in a mount namespace of its own, where it may mount volumes.
+int mountNamespaceError = -1;
+
+// Gives the process a mount namespace of its own whose mounts reach no other namespace, so that a volume
+// that a test mounts is seen by this process only and goes when it ends. Called while the process has one
+// thread: the namespace is per thread. Returns the reason for failure, or 0.
+int enterPrivateMountNamespace()
+{
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return errno;
+    return 0;
+}
+
 } // namespace
 
 class TestGameBrowser : public QObject {
@@ -168,6 +187,7 @@ private slots:
     void driveListSignalsOnlyRealChanges();
     void driveListRemembersDirectoryPerDrive();
     void driveListMovesOffVanishedDrive();
+    void driveListFollowsDirectoryListAcrossVolumes();
 
 private:
     QByteArray at(const char *name) const { return m_folder.bytes() + '/' + name; }
@@ -705,5 +725,80 @@ void TestGameBrowser::driveListMovesOffVanishedDrive()
     QCOMPARE(changes.count(), 1);
 }
 
-QTEST_MAIN(TestGameBrowser)
+// The user walks in the window's directory list from the start folder down into a second real volume (a
+// tmpfs mounted below it) and back out, and picks volumes in the drive list.
+void TestGameBrowser::driveListFollowsDirectoryListAcrossVolumes()
+{
+    if (mountNamespaceError != 0)
+        QSKIP(qPrintable("no mount namespace of our own to mount a volume in: " +
+                         reasonFor(mountNamespaceError)));
+    ScratchFolder folder;
+    QVERIFY(folder.isValid());
+    const QString start = folder.path() + "/games";
+    const QString stick = start + "/usb";
+    QVERIFY(makeDirectory(encodeFileName(start)) && makeDirectory(encodeFileName(stick)));
+    QVERIFY2(::mount("quibrel-stick", encodeFileName(stick).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                     "size=1m,mode=0755") == 0,
+             qPrintable(reasonFor(errno)));
+    const auto unmount = qScopeGuard([&] { ::umount2(encodeFileName(stick).constData(), MNT_DETACH); });
+    QVERIFY(makeDirectory(encodeFileName(stick + "/roms")) &&
+            makeFile(encodeFileName(stick + "/roms/stick.gb")));
+    const QString originalDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(start));
+    const auto goBack = qScopeGuard([&] { QDir::setCurrent(originalDirectory); });
+
+    MessageBox::clearShown();
+    Quibrel window;
+    window.Form_Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto drives = qobject_cast<DriveList *>(window.control("DriveBox"));
+    auto directories = qobject_cast<DirectoryList *>(window.control("DirBox"));
+    auto files = qobject_cast<FileList *>(window.control("FileBox"));
+    QVERIFY(drives->drives().contains(stick));
+    const QString firstVolume = drives->currentText();
+    QVERIFY2(start.startsWith(firstVolume) && firstVolume != stick, qPrintable(firstVolume));
+
+    // A double-click on an entry of the directory list, once it is read.
+    const auto open = [&](const QString &entry) {
+        if (!QTest::qWaitFor([&] { return !directories->isListing(); }))
+            return false;
+        const int row = rowOfText(*directories, entry);
+        if (row >= 0)
+            doubleClick(*directories, row);
+        return row >= 0;
+    };
+    // The volume named in the drive list, and the folder of the directory and file lists.
+    const auto shown = [&] { return QStringList{drives->currentText(), directories->path(), files->path()}; };
+
+    QVERIFY(open("usb")); // the stick's mount point
+    QCOMPARE(shown(), (QStringList{stick, stick, stick}));
+    QVERIFY(open("roms"));
+    QCOMPARE(shown(), (QStringList{stick, stick + "/roms", stick + "/roms"}));
+    QTRY_COMPARE(files->fileNames(), QStringList{"stick.gb"});
+
+    // Each volume goes back to the folder last shown on it.
+    drives->setCurrentIndex(drives->findText(firstVolume));
+    QCOMPARE(shown(), (QStringList{firstVolume, start, start}));
+    drives->setCurrentIndex(drives->findText(stick));
+    QCOMPARE(shown(), (QStringList{stick, stick + "/roms", stick + "/roms"}));
+
+    // Out of the stick to a folder on the first volume other than the one it remembers: the lists stay there.
+    QVERIFY(open(QFileInfo(folder.path()).fileName()));
+    QCOMPARE(shown(), (QStringList{firstVolume, folder.path(), folder.path()}));
+    drives->setCurrentIndex(drives->findText(stick));
+    QCOMPARE(shown(), (QStringList{stick, stick + "/roms", stick + "/roms"}));
+    QCOMPARE(MessageBox::shown().size(), 0);
+}
+
+// The volume tests mount a tmpfs: in a mount namespace of the test's own, made before any thread starts.
+int main(int argc, char *argv[])
+{
+    mountNamespaceError = enterPrivateMountNamespace();
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestGameBrowser test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_game_browser.moc"

@@ -843,8 +843,8 @@ void Model::openFolder(const QByteArray &path)
     showFolder(path);
 }
 
-// The folder list reads the folder; when it is another folder, the file list follows and the drive that
-// holds it remembers it.
+// The folder list reads the folder; when it is another folder, the file list follows, and the drive list
+// names the volume that holds it, which remembers it.
 void Model::showFolder(const QByteArray &path)
 {
     subfolders = read(path, Listed::Folders);
@@ -852,7 +852,8 @@ void Model::showFolder(const QByteArray &path)
         return;
     folder = fileFolder = path;
     games = read(path, Listed::Games);
-    remembered[volumeHolding(path)] = path;
+    drive = volumeHolding(path);
+    remembered[drive] = path;
 }
 
 QString Model::volumeHolding(const QByteArray &path) const

@@ -21,10 +21,18 @@ const QString root = QStringLiteral("/");
 
 // Qt names a combo box on Linux after its current item and leaves its accessible name aside, for a label
 // to name it through a relation. The drive list has no label: it keeps the name it was given, and its
-// drive is its value.
-class DriveListAccessible : public QAccessibleWidget {
+// drive is its value. Through AT-SPI that value reaches nobody: Qt 6.4 gives a combo box no Value or
+// Selection there, and screen readers then read its text. So the drive is its text too, read-only.
+class DriveListAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit DriveListAccessible(DriveList *list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
 
     QString text(QAccessible::Text type) const override
     {
@@ -56,6 +64,28 @@ public:
             driveList()->showPopup();
         else
             QAccessibleWidget::doAction(actionName);
+    }
+
+    QString text(int startOffset, int endOffset) const override
+    {
+        return driveList()->currentText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(driveList()->currentText().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
     }
 
 private:
@@ -212,6 +242,14 @@ void DriveList::rememberDirectory(const QString &directory)
     const int row = rowOfVolumeHolding(absolute);
     if (!absolute.isEmpty() && row >= 0)
         m_directories.insert(itemData(row).toString(), absolute);
+}
+
+void DriveList::followDirectory(const QString &directory)
+{
+    rememberDirectory(directory);
+    const QString absolute = absoluteFilePath(directory, nullptr);
+    if (!absolute.isEmpty())
+        chooseRowSilently(rowOfVolumeHolding(absolute));
 }
 
 void DriveList::refresh()

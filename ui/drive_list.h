@@ -26,6 +26,9 @@ public:
     QString currentDirectory() const;
     // Remembers `directory` for the volume that holds it.
     void rememberDirectory(const QString &directory);
+    // The directory list has moved to `directory`: remembers it and chooses the volume that holds it, without
+    // changed(), since the directory list is there already.
+    void followDirectory(const QString &directory);
 
     // Reads the mount table (/proc/self/mounts) again. The chosen volume stays chosen; when it is gone, the
     // volume that now holds its mount point is chosen and changed() emitted. Opening the list reads it too,

@@ -333,9 +333,6 @@ void Quibrel::connectHandlers()
     for (const auto &[name, handler] : optionHandlers)
         connect(find<QRadioButton>(name), &QAbstractButton::clicked, this, handler);
 
-    // A drive keeps the last directory shown on it, as a platform with drive letters does.
-    connect(DirBox, &DirectoryList::changed, DriveBox,
-            [this] { DriveBox->rememberDirectory(DirBox->path()); });
     connect(DirBox, &DirectoryList::openFailed, this, [this](const QString &path, const QString &reason) {
         showError(tr("The folder %1 cannot be opened: %2.").arg(path, reason));
     });
@@ -435,6 +432,9 @@ void Quibrel::cmdQuit_Click()
 
 void Quibrel::DirBox_Change()
 {
+    // The folder may lie on another volume: the drive list names it, and the volume keeps the folder as its
+    // current directory, as a platform with drive letters does.
+    DriveBox->followDirectory(DirBox->path());
     QString reason;
     if (!FileBox->setPath(DirBox->path(), &reason))
         showError(tr("The folder %1 cannot be opened: %2.").arg(DirBox->path(), reason));
