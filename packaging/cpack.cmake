@@ -23,5 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # The libraries are found by dpkg-shlibdeps; the fonts are looked up by name at run time, so they are listed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-terminus, fonts-blankenburg")
+# Qt's Wayland platform plugin: on a Wayland desktop the program then runs as a native client instead of through
+# XWayland. Qt loads it at run time, so dpkg-shlibdeps cannot find it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 include(CPack)

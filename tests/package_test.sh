@@ -36,6 +36,7 @@ done
 for dependency in fonts-terminus fonts-blankenburg libqt6widgets6 libqt6multimedia6 libsndfile1; do
     check "the package depends on $dependency" depends_on "$dependency"
 done
+check "the package recommends qt6-wayland" test "$(dpkg-query -W -f='${Recommends}' quibrel)" = qt6-wayland
 check "the installed fonts give \"Terminus (TTF)\"" has_font "Terminus (TTF)"
 check "the installed fonts give \"Blankenburg_UNZ1A\"" has_font "Blankenburg_UNZ1A"
 
