@@ -370,7 +370,7 @@ bool WindowBench::measurePlay(int runs, int warmups)
 {
     // The game is chosen as the user does: marked and double-clicked in the file list.
     m_files->setCurrentIndex(m_files->model()->index(0, 0));
-    m_window->FileBox_DblClick();
+    emit m_files->doubleClicked();
     auto play = qobject_cast<QPushButton *>(m_window->control(QStringLiteral("cmdPlay")));
     XClicker clicker;
     if (!play || !clicker.isValid())

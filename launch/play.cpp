@@ -9,7 +9,7 @@ namespace quibrel {
 PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, QChar separator)
 {
     if (settings.lblGameSelected.isEmpty()) {
-        frontEnd.showError(noGameMessage, errorTitle);
+        frontEnd.showError(errorTitle, noGameMessage);
         return PlayOutcome::Refused;
     }
     frontEnd.closeSoundDevice();
@@ -17,10 +17,9 @@ PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, Q
     QString reason;
     const QString workingDirectory = currentWorkingDirectory(&reason);
     if (workingDirectory.isEmpty()) {
-        frontEnd.showError(QStringLiteral("The emulator cannot be started: the current directory cannot be "
-                                          "read (%1).")
-                               .arg(reason),
-                           errorTitle);
+        frontEnd.showError(errorTitle, QStringLiteral("The emulator cannot be started: the current directory "
+                                                      "cannot be read (%1).")
+                                           .arg(reason));
         return PlayOutcome::Failed;
     }
     EmulatorCommand command = emulatorCommand(settings, workingDirectory, separator);
@@ -30,8 +29,8 @@ PlayOutcome play(const LaunchSettings &settings, const PlayFrontEnd &frontEnd, Q
         command.program = workingDirectory + separator + emulatorOnDisk;
     if (!startDetached(command, &reason)) {
         frontEnd.showError(
-            QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason),
-            errorTitle);
+            errorTitle,
+            QStringLiteral("The emulator %1 cannot be started: %2.").arg(command.program, reason));
         return PlayOutcome::Failed;
     }
     return PlayOutcome::Started;

@@ -12,7 +12,7 @@ inline const QString errorTitle = QStringLiteral("Error");
 
 // What PLAY needs from the window around it.
 struct PlayFrontEnd {
-    std::function<void(const QString &text, const QString &title)> showError;
+    std::function<void(const QString &title, const QString &text)> showError;
     std::function<void()> closeSoundDevice;
 };
 

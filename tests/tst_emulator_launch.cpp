@@ -23,7 +23,7 @@ struct FakeFrontEnd {
     int soundCloses = 0;
     PlayFrontEnd frontEnd()
     {
-        return {[this](const QString &text, const QString &title) {
+        return {[this](const QString &title, const QString &text) {
                     errors << text;
                     titles << title;
                 },

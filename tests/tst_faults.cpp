@@ -380,6 +380,7 @@ private:
     Quibrel *m_window = nullptr;
     QTimer m_boxCloser;
     int m_boxesClosed = 0;
+    MessageBox::Recorder m_messages;
 };
 
 void TestFaults::initTestCase()
@@ -410,7 +411,7 @@ void TestFaults::init()
         QVERIFY(makeFile(encodeFileName(m_emu + "/" + name)));
     m_stub = new StubEmulator(m_emu);
     QVERIFY(QDir::setCurrent(m_emu));
-    MessageBox::clearShown();
+    m_messages.clear();
     m_boxesClosed = 0;
 }
 
@@ -437,7 +438,7 @@ void TestFaults::openWindow()
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QTRY_COMPARE(find<FileList>("FileBox")->fileNames(), QStringList{"tetris.gb"});
     QTRY_VERIFY(!find<DirectoryList>("DirBox")->isListing());
-    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_messages.shown().size(), 0);
 }
 
 void TestFaults::closeWindow()
@@ -448,8 +449,8 @@ void TestFaults::closeWindow()
 
 void TestFaults::answerBoxes()
 {
-    MessageBox::clearShown();
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.clear();
+    m_messages.setNextAnswer(QMessageBox::Ok);
 }
 
 // Settings away from their start values, so that "kept" means something.
@@ -513,7 +514,7 @@ QByteArrayList TestFaults::pressPlay()
     m_stub->clearRecord();
     answerBoxes();
     QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
-    if (!MessageBox::shown().isEmpty())
+    if (!m_messages.shown().isEmpty())
         return m_stub->ranWithin(300) ? QByteArrayList{"(ran anyway)"} : QByteArrayList{};
     return m_stub->waitForRecord().mid(1);
 }
@@ -531,7 +532,7 @@ void TestFaults::checkStillAnswers()
 // Exactly one message, an error, whose text holds every one of `parts`; none at all when `parts` is empty.
 void TestFaults::checkMessage(const QStringList &parts)
 {
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    const QList<MessageBox::Shown> shown = m_messages.shown();
     if (parts.isEmpty()) {
         QVERIFY2(shown.isEmpty(), qPrintable(shown.value(0).text));
         return;
@@ -834,7 +835,7 @@ void TestFaults::oddFileNames()
     auto label = find<QLabel>("lblGameSelected");
     QCOMPARE(label->text(), decoded);
     QCOMPARE(pressPlay(), QByteArrayList{folder + "/" + name} + optionsChosen());
-    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_messages.shown().size(), 0);
     QVERIFY2(showsLiterally(label), "the label shows the name as it is");
 }
 
@@ -945,7 +946,7 @@ void TestFaults::shellNeverInterprets()
     }
 
     QCOMPARE(pressPlay(), expected);
-    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_messages.shown().size(), 0);
     QByteArrayList emulatorFolderAfter = emulatorFolderBefore + QByteArrayList{"args.rec"};
     std::sort(emulatorFolderAfter.begin(), emulatorFolderAfter.end());
     QCOMPARE(entries(m_emu), emulatorFolderAfter);
@@ -1172,7 +1173,7 @@ void TestFaults::soundServerChild(SoundServerFault fault)
     openWindow();
     selectGame("tetris.gb");
     QCOMPARE(pressPlay(), (QByteArrayList{encodeFileName(m_emu + "/tetris.gb"), "-volume", "10"}));
-    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_messages.shown().size(), 0);
     checkStillAnswers();
 }
 

@@ -970,19 +970,20 @@ private:
     Model m_model;
     QString m_failure;
     std::function<void(QByteArrayList *)> m_plantedFault;
+    MessageBox::Recorder m_messages;
 };
 
 void Session::start()
 {
     m_window.reset(); // the old window goes first, as when the launcher is closed and started again
-    MessageBox::clearShown();
+    m_messages.clear();
     m_window = std::make_unique<Quibrel>();
     // Volumes of our own in the tree, and the one that held the working folder when the drive list was made.
     auto drives = control<DriveList>("DriveBox");
     const QString constructionDrive = drives->drive();
     const QStringList volumes = m_tree.volumes() << constructionDrive;
     drives->setDrives(volumes);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     m_window->Form_Load();
     m_window->resize(800, 600); // as maximized on a small screen
     m_window->show();
@@ -1011,8 +1012,8 @@ bool Session::run(const Action &action)
     }
     ++m_statistics->actions;
     ++m_statistics->byKind[action.kind];
-    MessageBox::clearShown();
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.clear();
+    m_messages.setNextAnswer(QMessageBox::Ok);
     perform(action);
     if (action.kind == Action::Restart)
         return m_failure.isEmpty();
@@ -1389,7 +1390,7 @@ void Session::checkBrowser()
 void Session::checkMessages()
 {
     QList<Message> shown;
-    for (const MessageBox::Shown &box : MessageBox::shown()) {
+    for (const MessageBox::Shown &box : m_messages.shown()) {
         shown << Message{box.text, box.title};
         if (box.icon != QMessageBox::Critical)
             fail(QStringLiteral("the message %1 has no error icon").arg(literal(box.text)));

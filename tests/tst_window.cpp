@@ -61,6 +61,7 @@ private:
     StubEmulator *m_stub = nullptr;
     Quibrel *m_window = nullptr;
     QString m_originalDirectory;
+    MessageBox::Recorder m_messages;
 };
 
 void TestWindow::init()
@@ -76,7 +77,7 @@ void TestWindow::init()
     }
     m_stub = new StubEmulator(m_emu);
     QVERIFY(QDir::setCurrent(m_emu));
-    MessageBox::clearShown();
+    m_messages.clear();
 
     m_window = new Quibrel;
     m_window->Form_Load();
@@ -167,7 +168,7 @@ void TestWindow::startsOnTheGameBrowser()
          {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom", "txtVPeriodCustom", "txtIfreqCustom"})
         QVERIFY2(!find<QWidget>(name)->isVisibleTo(m_window), name);
     QVERIFY(find<QTimer>("Timer1")->isActive());
-    QCOMPARE(MessageBox::shown().size(), 0); // the missing start-up sound is no news to the user
+    QCOMPARE(m_messages.shown().size(), 0); // the missing start-up sound is no news to the user
 }
 
 void TestWindow::chosenOptionsReachTheEmulator()
@@ -216,12 +217,12 @@ void TestWindow::playWithoutGameRefuses()
 {
     auto sound = find<MultimediaControl>("MMControl1");
     QSignalSpy commands(sound, &MultimediaControl::commandReceived);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You must chose a game first!"));
-    QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Error"));
-    QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Critical);
+    QCOMPARE(m_messages.shown().size(), 1);
+    QCOMPARE(m_messages.shown()[0].text, QStringLiteral("You must chose a game first!"));
+    QCOMPARE(m_messages.shown()[0].title, QStringLiteral("Error"));
+    QCOMPARE(m_messages.shown()[0].icon, QMessageBox::Critical);
     QCOMPARE(commands.count(), 0);
     QVERIFY(!m_stub->ranWithin(300));
 }
@@ -236,7 +237,7 @@ void TestWindow::everyPlayStartsAnEmulator()
         QCOMPARE(commands.count(), press);
         QCOMPARE(commands.last().value(0).toString(), QStringLiteral("Close"));
     }
-    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_messages.shown().size(), 0);
 }
 
 void TestWindow::failedStartLeavesEverything()
@@ -245,11 +246,11 @@ void TestWindow::failedStartLeavesEverything()
     showPage(4);
     click("optVerbose0");
     QVERIFY(QFile::remove(m_stub->programPath()));
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY(MessageBox::shown()[0].text.contains(m_stub->programPath()));
-    QVERIFY(MessageBox::shown()[0].text.contains("No such file or directory"));
+    QCOMPARE(m_messages.shown().size(), 1);
+    QVERIFY(m_messages.shown()[0].text.contains(m_stub->programPath()));
+    QVERIFY(m_messages.shown()[0].text.contains("No such file or directory"));
     QVERIFY(m_window->isVisible());
     QVERIFY(find<QRadioButton>("optVerbose0")->isChecked());
     QCOMPARE(find<QLabel>("lblGameSelected")->text(), QStringLiteral("tetris.gb"));
@@ -339,7 +340,7 @@ void TestWindow::arrowBlinks()
         QCOMPARE(timer1->isActive() != timer2->isActive(), true);
     }
     // PLAY, refused or not, leaves the blinking alone.
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
     QCOMPARE(timer1->isActive() != timer2->isActive(), true);
 }
@@ -359,12 +360,12 @@ void TestWindow::driveNotReady()
 
     showPage(2);
     click("optNoSound");
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     drives->setCurrentIndex(drives->findText(m_root->path()));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY2(MessageBox::shown()[0].text.contains(m_root->path()), qPrintable(MessageBox::shown()[0].text));
-    QVERIFY2(MessageBox::shown()[0].text.contains("No such file or directory"),
-             qPrintable(MessageBox::shown()[0].text));
+    QCOMPARE(m_messages.shown().size(), 1);
+    QVERIFY2(m_messages.shown()[0].text.contains(m_root->path()), qPrintable(m_messages.shown()[0].text));
+    QVERIFY2(m_messages.shown()[0].text.contains("No such file or directory"),
+             qPrintable(m_messages.shown()[0].text));
     QCOMPARE(drives->drive(), QStringLiteral("/")); // back to the drive the folder list shows
     QCOMPARE(directories->path(), QStringLiteral("/"));
     QVERIFY(find<QRadioButton>("optNoSound")->isChecked());
@@ -375,10 +376,10 @@ void TestWindow::unreadableFolder()
     auto directories = find<DirectoryList>("DirBox");
     QTRY_VERIFY(item(directories, "roms").isValid());
     QVERIFY(QDir(m_emu + "/roms").removeRecursively());
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     doubleClick(directories, "roms");
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY(MessageBox::shown()[0].text.contains(m_emu + "/roms"));
+    QCOMPARE(m_messages.shown().size(), 1);
+    QVERIFY(m_messages.shown()[0].text.contains(m_emu + "/roms"));
     QCOMPARE(directories->path(), m_emu);
     QCOMPARE(find<FileList>("FileBox")->path(), m_emu);
 }
@@ -390,10 +391,10 @@ void TestWindow::workingDirectoryGoneAtStart()
     QVERIFY(QDir::setCurrent(doomed));
     QVERIFY(QDir().rmdir(doomed));
     Quibrel window;
-    MessageBox::setNextAnswer(QMessageBox::Ok);
+    m_messages.setNextAnswer(QMessageBox::Ok);
     window.Form_Load();
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::shown()[0].text,
+    QCOMPARE(m_messages.shown().size(), 1);
+    QCOMPARE(m_messages.shown()[0].text,
              QStringLiteral("The current directory cannot be read: No such file or directory."));
     // The browser starts at the root instead, and the window works on.
     QCOMPARE(qobject_cast<DirectoryList *>(window.control("DirBox"))->path(), QStringLiteral("/"));

@@ -2,32 +2,31 @@
 
 namespace quibrel {
 
-void MessageBox::critical(QWidget *parent, const QString &text, const QString &title)
+// The newest recorder logs; when it goes, the one before it takes over again.
+MessageBox::Recorder::Recorder()
+    : m_previous(s_recorder)
 {
-    s_shown << Shown{text, title, QMessageBox::Critical};
-    if (s_nextAnswer) {
-        s_nextAnswer.reset();
-        return;
+    s_recorder = this;
+}
+
+MessageBox::Recorder::~Recorder()
+{
+    s_recorder = m_previous;
+}
+
+void MessageBox::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    if (s_recorder) {
+        s_recorder->m_shown << Shown{title, text, QMessageBox::Critical};
+        if (s_recorder->m_nextAnswer) {
+            s_recorder->m_nextAnswer.reset();
+            return;
+        }
     }
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText); // messages name paths, which may look like markup
     box.exec();
-}
-
-void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
-{
-    s_nextAnswer = answer;
-}
-
-QList<MessageBox::Shown> MessageBox::shown()
-{
-    return s_shown;
-}
-
-void MessageBox::clearShown()
-{
-    s_shown.clear();
 }
 
 } // namespace quibrel

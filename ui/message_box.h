@@ -10,22 +10,36 @@ namespace quibrel {
 class MessageBox {
 public:
     struct Shown {
-        QString text;
         QString title;
+        QString text;
         QMessageBox::Icon icon;
     };
 
-    // A modal box with an error icon and one OK button.
-    static void critical(QWidget *parent, const QString &text, const QString &title);
+    // While one is alive, every message shown is logged in it, and the next one may be answered in advance
+    // instead of waiting for a person. For tests.
+    class Recorder {
+    public:
+        Recorder();
+        ~Recorder();
+        Recorder(const Recorder &) = delete;
+        Recorder &operator=(const Recorder &) = delete;
 
-    // The next box is answered at once with `answer` instead of waiting for a person.
-    static void setNextAnswer(QMessageBox::StandardButton answer);
-    static QList<Shown> shown();
-    static void clearShown();
+        const QList<Shown> &shown() const { return m_shown; }
+        void clear() { m_shown.clear(); }
+        void setNextAnswer(QMessageBox::StandardButton answer) { m_nextAnswer = answer; }
+
+    private:
+        friend class MessageBox;
+        Recorder *m_previous;
+        QList<Shown> m_shown;
+        std::optional<QMessageBox::StandardButton> m_nextAnswer;
+    };
+
+    // A modal box with an error icon and one OK button.
+    static void critical(QWidget *parent, const QString &title, const QString &text);
 
 private:
-    static inline std::optional<QMessageBox::StandardButton> s_nextAnswer;
-    static inline QList<Shown> s_shown;
+    static inline Recorder *s_recorder = nullptr;
 };
 
 } // namespace quibrel

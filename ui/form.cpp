@@ -1,0 +1,211 @@
+#include "form.h"
+
+#include "controls.h"
+#include "directory_list.h"
+#include "drive_list.h"
+#include "file_list.h"
+#include "stored_layout.h"
+#include "tab_control.h"
+
+#include "sound/multimedia_control.h"
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <map>
+
+namespace quibrel {
+
+namespace {
+
+// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them.
+void substituteMissingFonts()
+{
+    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
+                               {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
+    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")})
+        QFont::insertSubstitutions(gothic, {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
+}
+
+// Fixed captions are plain ASCII, which the layout's faces hold: their controls can do without merging in
+// other fonts for missing characters, which spares the start-up looking those fonts up for each face. Boxes,
+// lists and lblGameSelected show what the user typed or the disk holds, which may need those other fonts.
+bool showsFixedCaptionsOnly(const ControlLayout &layout)
+{
+    switch (layout.kind) {
+    case ControlKind::CommandButton:
+    case ControlKind::TabControl:
+    case ControlKind::Frame:
+    case ControlKind::OptionButton:
+        return true;
+    case ControlKind::Label:
+        return qstrcmp(layout.name, "lblGameSelected") != 0;
+    default:
+        return false;
+    }
+}
+
+QFont layoutFont(const ControlLayout &control)
+{
+    const FontLayout layout = fontLayout(control.font);
+    QFont qfont(QString::fromLatin1(layout.face));
+    qfont.setPointSizeF(layout.points);
+    qfont.setWeight(QFont::Normal);
+    // Set either way, so that a box inside a frame does not inherit the frame's choice.
+    qfont.setStyleStrategy(showsFixedCaptionsOnly(control) ? QFont::NoFontMerging : QFont::PreferDefault);
+    return qfont;
+}
+
+QLabel *createLabel(const ControlLayout &layout, QWidget *container)
+{
+    auto label = new QLabel(QString::fromUtf8(layout.caption), container);
+    label->setTextFormat(Qt::PlainText); // a game's name is shown as it is, never as markup
+    label->setAlignment((layout.start & Centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    label->setWordWrap(layout.start & WordWrap);
+    if (layout.start & Border) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setLineWidth(1);
+    }
+    return label;
+}
+
+QRect pixelRect(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+} // namespace
+
+Form::Form(QWidget *window)
+    : m_window(window)
+{
+    substituteMissingFonts();
+    const WindowLayout &layout = windowLayout();
+    window->setObjectName(QString::fromLatin1(layout.name));
+    window->setWindowTitle(QString::fromLatin1(layout.caption));
+    window->setWindowIcon(QIcon(QString::fromLatin1(layout.icon)));
+    window->resize(pixels(layout.clientWidth), pixels(layout.clientHeight));
+    for (const ControlLayout &control : controlLayouts()) {
+        const QString containerName = QString::fromLatin1(control.container);
+        QWidget *container =
+            containerName.isEmpty() ? window : qobject_cast<QWidget *>(this->control(containerName));
+        Q_ASSERT_X(container, control.name, "a container comes before its contents");
+        QObject *object = createControl(control, container);
+        object->setObjectName(QString::fromLatin1(control.name));
+        m_controls.insert(object->objectName(), object);
+        if (auto widget = qobject_cast<QWidget *>(object))
+            placeOnContainer(control, widget, container);
+    }
+    setTabOrder();
+}
+
+QObject *Form::createControl(const ControlLayout &layout, QWidget *container)
+{
+    const QString caption = QString::fromUtf8(layout.caption);
+    switch (layout.kind) {
+    case ControlKind::Timer: {
+        auto timer = new Timer(m_window);
+        timer->setInterval(layout.range.value);
+        timer->setEnabled(layout.start & Enabled);
+        return timer;
+    }
+    case ControlKind::MultimediaControl:
+        return new MultimediaControl(m_window);
+    case ControlKind::PictureBox: {
+        auto box = new PictureBox(container);
+        box->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        return box;
+    }
+    case ControlKind::Image: {
+        auto image = new ImageBox(container);
+        image->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        return image;
+    }
+    case ControlKind::CommandButton: {
+        auto button = new QPushButton(caption, container);
+        button->setAutoDefault(false); // neither Enter nor Escape clicks a button of this window
+        return button;
+    }
+    case ControlKind::TabControl: {
+        auto tabs = new TabControl(container);
+        const TabLayout &tabLayoutData = tabLayout();
+        tabs->setTabsPerRow(tabLayoutData.tabsPerRow);
+        // Hundredths of a millimetre to pixels at 96 dpi.
+        tabs->setTabHeight(qRound(tabLayoutData.tabHeightHimetric * 96.0 / 2540.0));
+        for (const QString &tabCaption : tabLayoutData.captions)
+            tabs->addPage(tabCaption);
+        return tabs;
+    }
+    case ControlKind::Frame:
+        return new QGroupBox(caption, container);
+    case ControlKind::OptionButton: {
+        // Option buttons of one frame share a parent, which makes them one exclusive group.
+        auto button = new QRadioButton(caption, container);
+        button->setChecked(layout.start & Set);
+        return button;
+    }
+    case ControlKind::TextBox:
+        return new QLineEdit(container);
+    case ControlKind::ScrollBar: {
+        auto bar = new ScrollBar(container);
+        bar->setRange(layout.range.minimum, layout.range.maximum);
+        bar->setValue(layout.range.value);
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+        return bar;
+    }
+    case ControlKind::Label:
+        return createLabel(layout, container);
+    case ControlKind::DriveList:
+        return new DriveList(container);
+    case ControlKind::DirectoryList:
+        return new DirectoryList(container);
+    case ControlKind::FileList:
+        return new FileList(container);
+    }
+    Q_UNREACHABLE();
+}
+
+void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidget *container)
+{
+    if (layout.font != ControlFont::NoText)
+        widget->setFont(layoutFont(layout));
+    if (layout.accessibleName)
+        widget->setAccessibleName(QString::fromUtf8(layout.accessibleName));
+    if (layout.page >= 0) {
+        widget->setGeometry(pixelRect(pageLeft(layout), layout.top, layout.width, layout.height));
+        static_cast<TabControl *>(container)->addMember(layout.page, widget);
+    } else {
+        widget->setGeometry(pixelRect(layout.left, layout.top, layout.width, layout.height));
+    }
+    if (layout.tabIndex == None)
+        widget->setFocusPolicy(Qt::NoFocus);
+    // Images and labels are drawn beneath the other controls that they overlap.
+    if (layout.kind == ControlKind::Image || layout.kind == ControlKind::Label)
+        widget->lower();
+    if (layout.start & Hidden)
+        widget->setVisible(false);
+    if (layout.kind == ControlKind::TabControl)
+        static_cast<TabControl *>(widget)->setCurrentPage(tabLayout().storedPage);
+}
+
+void Form::setTabOrder()
+{
+    std::map<int, QWidget *> byTabIndex;
+    for (const ControlLayout &layout : controlLayouts()) {
+        auto widget = qobject_cast<QWidget *>(control(QString::fromLatin1(layout.name)));
+        if (widget && layout.tabIndex != None && widget->focusPolicy() != Qt::NoFocus)
+            byTabIndex[layout.tabIndex] = widget;
+    }
+    QWidget *previous = nullptr;
+    for (const auto &[index, widget] : byTabIndex) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+} // namespace quibrel
