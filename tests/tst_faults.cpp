@@ -6,6 +6,10 @@
 #include "sound/multimedia_control.h"
 #include "sound/wave_decoder.h"
 #include "stub_emulator.h"
+#include "support/scratch_tree.h"
+#include "support/sound_server.h"
+#include "support/tone.h"
+#include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"
 #include "ui/file_list.h"
@@ -49,34 +53,6 @@ const int fillerVariables = 80;
 QByteArray fillerName(int i)
 {
     return "QUIBREL_FAULTS_FILLER_" + QByteArray::number(i);
-}
-
-// The file system is driven with bytes, so that any name at all can be made.
-bool makeFile(const QByteArray &path, const QByteArray &contents = {})
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, contents.constData(), size_t(contents.size())) == contents.size();
-    return ::close(fd) == 0 && written;
-}
-
-bool makeDirectory(const QByteArray &path)
-{
-    return ::mkdir(path.constData(), 0755) == 0;
-}
-
-bool makeLink(const QByteArray &target, const QByteArray &path)
-{
-    return ::symlink(target.constData(), path.constData()) == 0;
-}
-
-bool removeTree(const QByteArray &path)
-{
-    const auto removeEntry = [](const char *entry, const struct stat *, int, FTW *) {
-        return ::remove(entry);
-    };
-    return ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
 // The names in a folder, as bytes.
@@ -185,39 +161,6 @@ bool writeSparseWave(const QString &path, qint64 dataBytes, quint16 bits = 16)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) &&
            file.write(waveHeader(quint32(dataBytes), 1, 22050, bits)) == 44 && file.resize(44 + dataBytes);
-}
-
-// Writes a 440 Hz tone in the given libsndfile format.
-bool writeTone(const QString &path, double seconds, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16,
-               int channels = 1, int rate = 22050)
-{
-    SF_INFO info = {};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    const sf_count_t frames = std::lround(seconds * rate);
-    std::vector<short> samples(size_t(frames * channels));
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = short(8000 * std::sin(2 * M_PI * 440 * double(i / size_t(channels)) / rate));
-    const bool written = sf_writef_short(file, samples.data(), frames) == frames;
-    sf_close(file);
-    return written;
-}
-
-bool soundServerAnswers(const QString &server = {})
-{
-    QProcess pactl;
-    if (!server.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("PULSE_SERVER"), server);
-        pactl.setProcessEnvironment(environment);
-    }
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-    return pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit &&
-           pactl.exitCode() == 0;
 }
 
 // A PulseAudio server of the test's own, which a row may kill.
@@ -350,21 +293,12 @@ private slots:
     void soundServerFaults();
 
 private:
-    template <typename T> T *find(const char *name) const
-    {
-        auto object = qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
-        if (!object)
-            qFatal("no control %s", name);
-        return object;
-    }
+    template <typename T> T *find(const char *name) const { return m_driver.find<T>(name); }
     void openWindow();
     void closeWindow();
     void answerBoxes();
     void chooseSomeOptions();
     QByteArrayList optionsChosen() const;
-    void showPage(int page);
-    void openFolder(const QString &entryPath);
-    void selectGame(const QString &name);
     QByteArrayList pressPlay();
     void checkStillAnswers();
     void checkMessage(const QStringList &parts);
@@ -377,7 +311,7 @@ private:
     QString m_root;
     QString m_emu;
     StubEmulator *m_stub = nullptr;
-    Quibrel *m_window = nullptr;
+    WindowDriver m_driver;
     QTimer m_boxCloser;
     int m_boxesClosed = 0;
     MessageBox::Recorder m_messages;
@@ -431,11 +365,7 @@ void TestFaults::cleanup()
 
 void TestFaults::openWindow()
 {
-    m_window = new Quibrel;
-    m_window->Form_Load();
-    m_window->resize(800, 600);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_driver.open();
     QTRY_COMPARE(find<FileList>("FileBox")->fileNames(), QStringList{"tetris.gb"});
     QTRY_VERIFY(!find<DirectoryList>("DirBox")->isListing());
     QCOMPARE(m_messages.shown().size(), 0);
@@ -443,8 +373,7 @@ void TestFaults::openWindow()
 
 void TestFaults::closeWindow()
 {
-    delete m_window;
-    m_window = nullptr;
+    m_driver.close();
 }
 
 void TestFaults::answerBoxes()
@@ -468,46 +397,6 @@ QByteArrayList TestFaults::optionsChosen() const
     return {"-sound", "0", "-volume", "7", "-verbose", "8", "-cheat", "00A-17B-C49"};
 }
 
-void TestFaults::showPage(int page)
-{
-    auto tabs = find<TabControl>("TabSettings");
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-    QCOMPARE(tabs->currentPage(), page);
-}
-
-// Double-clicks the directory list's entry for `entryPath`, as the user opens a folder.
-void TestFaults::openFolder(const QString &entryPath)
-{
-    showPage(0);
-    auto list = find<DirectoryList>("DirBox");
-    QTRY_VERIFY(!list->isListing());
-    QModelIndex index;
-    for (int row = 0; row < list->model()->rowCount() && !index.isValid(); ++row) {
-        if (list->model()->index(row, 0).data(DirectoryList::PathRole).toString() == entryPath)
-            index = list->model()->index(row, 0);
-    }
-    QVERIFY2(index.isValid(), qPrintable(entryPath));
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTRY_VERIFY(!list->isListing());
-    QTRY_VERIFY(!find<FileList>("FileBox")->isListing());
-}
-
-void TestFaults::selectGame(const QString &name)
-{
-    showPage(0);
-    auto list = find<FileList>("FileBox");
-    QTRY_VERIFY(list->fileNames().contains(name));
-    const QModelIndex index = list->model()->index(int(list->fileNames().indexOf(name)), 0);
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(find<QLabel>("lblGameSelected")->text(), name);
-}
-
 // PLAY; what the emulator received after its own path, or nothing when it did not run.
 QByteArrayList TestFaults::pressPlay()
 {
@@ -522,10 +411,10 @@ QByteArrayList TestFaults::pressPlay()
 // The window is still there and still does what it is asked.
 void TestFaults::checkStillAnswers()
 {
-    QVERIFY(m_window->isVisible());
-    showPage(5);
+    QVERIFY(m_driver.window()->isVisible());
+    m_driver.showPage(5);
     QVERIFY(find<QWidget>("frmCheat")->isVisible());
-    showPage(0);
+    m_driver.showPage(0);
     QCOMPARE(m_boxesClosed, 0); // no second message behind the first
 }
 
@@ -583,8 +472,8 @@ void TestFaults::launchFaults()
     message.replaceInStrings("%E", m_emu);
     openWindow();
     chooseSomeOptions();
-    openFolder(m_emu + "/roms");
-    selectGame("zelda.gb");
+    m_driver.openFolder(m_emu + "/roms");
+    m_driver.selectGame("zelda.gb");
     QByteArrayList expected = QByteArrayList{encodeFileName(m_emu + "/roms/zelda.gb")} + optionsChosen();
 
     const QString program = m_stub->programPath();
@@ -620,7 +509,7 @@ void TestFaults::launchFaults()
         const QString piece =
             fault == LaunchFault::HugeTextWithBlanks ? QStringLiteral("w0123 ") : QStringLiteral("abcdef");
         typed = piece.repeated(10 * 1024 * 1024 / piece.size());
-        showPage(3);
+        m_driver.showPage(3);
         find<QRadioButton>("optKeysCustom")->click();
         auto box = find<QLineEdit>("txtKeysCustom");
         QApplication::clipboard()->setText(typed);
@@ -645,7 +534,7 @@ void TestFaults::launchFaults()
             qputenv(fillerName(i), QByteArray(100 * 1024, 'x'));
         break;
     }
-    const QStringList before = describe(m_window->settings());
+    const QStringList before = describe(m_driver.window()->settings());
 
     const QByteArrayList received = pressPlay();
 
@@ -654,7 +543,7 @@ void TestFaults::launchFaults()
         QCOMPARE(received, expected);
     else
         QCOMPARE(received, QByteArrayList());
-    QCOMPARE(describe(m_window->settings()), before);
+    QCOMPARE(describe(m_driver.window()->settings()), before);
     checkStillAnswers();
 }
 
@@ -719,7 +608,7 @@ void TestFaults::browserFaults()
     switch (fault) {
     case BrowserFault::ShownFolderDeletedThenLeft:
     case BrowserFault::ShownFolderDeletedThenOpenedAgain:
-        openFolder(m_emu + "/roms");
+        m_driver.openFolder(m_emu + "/roms");
         QCOMPARE(games->fileNames(), QStringList{"zelda.gb"});
         QVERIFY(removeTree(roms));
         break;
@@ -738,7 +627,7 @@ void TestFaults::browserFaults()
         QVERIFY(::chmod(roms.constData(), 0) == 0);
         break;
     case BrowserFault::LinkLoopsInTheFolder: {
-        openFolder(m_emu + "/roms"); // the links are made while another folder is shown
+        m_driver.openFolder(m_emu + "/roms"); // the links are made while another folder is shown
         const QByteArray emu = encodeFileName(m_emu);
         QVERIFY(makeLink("self", emu + "/self"));
         QVERIFY(makeLink("ring2", emu + "/ring1"));
@@ -751,14 +640,14 @@ void TestFaults::browserFaults()
     }
     // The folder shown is the one setting that the user changes here.
     const auto settingsButFolder = [this] {
-        QStringList settings = describe(m_window->settings());
+        QStringList settings = describe(m_driver.window()->settings());
         settings.removeIf([](const QString &line) { return line.startsWith("FileBoxPath="); });
         return settings;
     };
     const QStringList before = settingsButFolder();
 
     answerBoxes();
-    openFolder(m_root + "/" + open);
+    m_driver.openFolder(m_root + "/" + open);
 
     checkMessage(message);
     QCOMPARE(folders->path(), m_root + "/" + shownAfter);
@@ -775,18 +664,18 @@ void TestFaults::browserFaults()
     QCOMPARE(listedFolders, foldersAfter);
     QCOMPARE(games->fileNames(), gamesAfter);
     QCOMPARE(settingsButFolder(), before);
-    QCOMPARE(m_window->settings().FileBoxPath, m_root + "/" + shownAfter);
+    QCOMPARE(m_driver.window()->settings().FileBoxPath, m_root + "/" + shownAfter);
     checkStillAnswers();
 
     if (fault == BrowserFault::LinkLoopsInTheFolder) {
         // Following the link back to its own folder is one more level, listed like any other.
-        openFolder(m_emu + "/up");
+        m_driver.openFolder(m_emu + "/up");
         QCOMPARE(folders->path(), m_emu + "/up");
         QCOMPARE(games->fileNames(), gamesAfter);
     }
     // Whatever happened, the user can still choose a game and start it.
-    openFolder(m_emu);
-    selectGame("tetris.gb");
+    m_driver.openFolder(m_emu);
+    m_driver.selectGame("tetris.gb");
     QCOMPARE(pressPlay(), QByteArrayList{encodeFileName(m_emu + "/tetris.gb")} + optionsChosen());
 }
 
@@ -821,7 +710,7 @@ void TestFaults::oddFileNames()
     QVERIFY(makeFile(folder + "/plain.gb"));
     openWindow();
     chooseSomeOptions();
-    openFolder(m_emu + "/odd");
+    m_driver.openFolder(m_emu + "/odd");
     auto games = find<FileList>("FileBox");
     const QString decoded = decodeFileName(name);
     QCOMPARE(games->fileNames().size(), 2);
@@ -831,7 +720,7 @@ void TestFaults::oddFileNames()
     const QString shown = index.data().toString();
     QVERIFY2(!shown.contains(u'\n') && !shown.contains(u'\r'), "each name takes one line");
     QCOMPARE(shown.size(), decoded.size());
-    selectGame(decoded);
+    m_driver.selectGame(decoded);
     auto label = find<QLabel>("lblGameSelected");
     QCOMPARE(label->text(), decoded);
     QCOMPARE(pressPlay(), QByteArrayList{folder + "/" + name} + optionsChosen());
@@ -857,8 +746,8 @@ void TestFaults::volumeStaysInRange()
     QFETCH(int, requested);
     QFETCH(QString, shown);
     openWindow();
-    selectGame("tetris.gb");
-    showPage(2);
+    m_driver.selectGame("tetris.gb");
+    m_driver.showPage(2);
     auto bar = find<ScrollBar>("hsbVolume");
     bar->setValue(requested);
     QCOMPARE(find<QLabel>("lblVolume")->text(), shown);
@@ -914,11 +803,11 @@ void TestFaults::shellNeverInterprets()
     const QByteArrayList gameFolderBefore = entries(folder);
 
     if (folder != m_emu) {
-        openFolder(m_emu + "/roms");
+        m_driver.openFolder(m_emu + "/roms");
         if (place == Place::DirectoryName)
-            openFolder(folder);
+            m_driver.openFolder(folder);
     }
-    selectGame(game);
+    m_driver.selectGame(game);
     QByteArrayList expected{encodeFileName(folder + "/" + game), "-volume", "10"};
     if (place == Place::CustomTexts) {
         QByteArrayList words;
@@ -933,7 +822,7 @@ void TestFaults::shellNeverInterprets()
             {4, "optIfreqCustom", "txtIfreqCustom"},     {5, "optCheat", "txtCheat"},
             {7, "optBgCustom", "txtBgCustom"},           {3, "optKeysCustom", "txtKeysCustom"}};
         for (const auto &[page, button, box] : custom) {
-            showPage(page);
+            m_driver.showPage(page);
             auto option = find<QRadioButton>(button);
             QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
             QVERIFY2(find<QLineEdit>(box)->isVisible(), box);
@@ -1171,7 +1060,7 @@ void TestFaults::soundServerChild(SoundServerFault fault)
     }
     // The window carries on as always: no message, and PLAY starts the emulator.
     openWindow();
-    selectGame("tetris.gb");
+    m_driver.selectGame("tetris.gb");
     QCOMPARE(pressPlay(), (QByteArrayList{encodeFileName(m_emu + "/tetris.gb"), "-volume", "10"}));
     QCOMPARE(m_messages.shown().size(), 0);
     checkStillAnswers();

@@ -1,6 +1,7 @@
 #include "sound/multimedia_control.h"
 #include "support/sink_recorder.h"
 #include "support/sound_server.h"
+#include "support/tone.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -23,25 +24,6 @@ namespace {
 
 constexpr int sampleRate = 22050;
 const char childVariable[] = "QUIBREL_TEST_WITHOUT_SOUND_SERVER";
-
-// Writes a 440 Hz tone of `seconds` in the given libsndfile format.
-bool writeTone(const QString &path, double seconds, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16)
-{
-    SF_INFO info = {};
-    info.samplerate = sampleRate;
-    info.channels = 1;
-    info.format = format;
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    std::vector<short> samples(std::lround(seconds * sampleRate));
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = short(8000 * std::sin(2 * M_PI * 440 * double(i) / sampleRate));
-    const bool written =
-        sf_writef_short(file, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
-    sf_close(file);
-    return written;
-}
 
 bool writeText(const QString &path, const QByteArray &text)
 {

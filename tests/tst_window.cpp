@@ -3,6 +3,7 @@
 #include "files/file_system.h"
 #include "sound/multimedia_control.h"
 #include "stub_emulator.h"
+#include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
@@ -41,25 +42,13 @@ private slots:
     void workingDirectoryGoneAtStart();
 
 private:
-    template <typename T> T *find(const char *name) const
-    {
-        auto object = qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
-        if (!object)
-            qFatal("no control %s", name);
-        return object;
-    }
-    QStringList listed(QAbstractItemView *list) const;
-    QModelIndex item(QAbstractItemView *list, const QString &text) const;
-    void doubleClick(QAbstractItemView *list, const QString &text);
-    void selectGame(const QString &name);
-    void showPage(int page);
-    void click(const char *name);
+    template <typename T> T *find(const char *name) const { return m_driver.find<T>(name); }
     QByteArrayList pressPlay();
 
     QTemporaryDir *m_root = nullptr;
     QString m_emu;
     StubEmulator *m_stub = nullptr;
-    Quibrel *m_window = nullptr;
+    WindowDriver m_driver;
     QString m_originalDirectory;
     MessageBox::Recorder m_messages;
 };
@@ -79,69 +68,16 @@ void TestWindow::init()
     QVERIFY(QDir::setCurrent(m_emu));
     m_messages.clear();
 
-    m_window = new Quibrel;
-    m_window->Form_Load();
-    m_window->resize(800, 600);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QTRY_COMPARE(listed(find<FileList>("FileBox")), (QStringList{"PUZZLE.GB", "tetris.gb"}));
+    m_driver.open();
+    QTRY_COMPARE(WindowDriver::listed(find<FileList>("FileBox")), (QStringList{"PUZZLE.GB", "tetris.gb"}));
 }
 
 void TestWindow::cleanup()
 {
-    delete m_window;
+    m_driver.close();
     delete m_stub;
     QDir::setCurrent(m_originalDirectory);
     delete m_root;
-}
-
-QStringList TestWindow::listed(QAbstractItemView *list) const
-{
-    QStringList names;
-    for (int row = 0; row < list->model()->rowCount(); ++row)
-        names << list->model()->index(row, 0).data().toString();
-    return names;
-}
-
-QModelIndex TestWindow::item(QAbstractItemView *list, const QString &text) const
-{
-    for (int row = 0; row < list->model()->rowCount(); ++row) {
-        const QModelIndex index = list->model()->index(row, 0);
-        if (index.data().toString() == text)
-            return index;
-    }
-    return {};
-}
-
-void TestWindow::doubleClick(QAbstractItemView *list, const QString &text)
-{
-    QTRY_VERIFY(item(list, text).isValid());
-    const QModelIndex index = item(list, text);
-    list->scrollTo(index);
-    const QPoint at = list->visualRect(index).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
-void TestWindow::selectGame(const QString &name)
-{
-    showPage(0);
-    doubleClick(find<FileList>("FileBox"), name);
-    QCOMPARE(find<QLabel>("lblGameSelected")->text(), name);
-}
-
-void TestWindow::showPage(int page)
-{
-    auto tabs = find<TabControl>("TabSettings");
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-    QCOMPARE(tabs->currentPage(), page);
-}
-
-void TestWindow::click(const char *name)
-{
-    auto button = find<QAbstractButton>(name);
-    QVERIFY2(button->isVisible(), name);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 QByteArrayList TestWindow::pressPlay()
@@ -160,55 +96,56 @@ void TestWindow::startsOnTheGameBrowser()
     QCOMPARE(find<DirectoryList>("DirBox")->path(), m_emu);
     QCOMPARE(find<FileList>("FileBox")->path(), m_emu);
     QVERIFY(m_emu.startsWith(find<DriveList>("DriveBox")->drive()));
-    QVERIFY(listed(find<DirectoryList>("DirBox")).contains("roms"));
-    QVERIFY(!listed(find<DirectoryList>("DirBox")).contains(".hidden"));
+    QVERIFY(WindowDriver::listed(find<DirectoryList>("DirBox")).contains("roms"));
+    QVERIFY(!WindowDriver::listed(find<DirectoryList>("DirBox")).contains(".hidden"));
     QCOMPARE(find<QLabel>("lblGameSelected")->text(), QString());
     QCOMPARE(find<QLabel>("lblVolume")->text(), QStringLiteral("10"));
     for (const char *name :
          {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom", "txtVPeriodCustom", "txtIfreqCustom"})
-        QVERIFY2(!find<QWidget>(name)->isVisibleTo(m_window), name);
+        QVERIFY2(!find<QWidget>(name)->isVisibleTo(m_driver.window()), name);
     QVERIFY(find<QTimer>("Timer1")->isActive());
     QCOMPARE(m_messages.shown().size(), 0); // the missing start-up sound is no news to the user
 }
 
 void TestWindow::chosenOptionsReachTheEmulator()
 {
-    selectGame("tetris.gb");
-    showPage(1);
-    click("optVPeriodCustom");
+    m_driver.selectGame("tetris.gb");
+    m_driver.showPage(1);
+    m_driver.click("optVPeriodCustom");
     QTest::keyClicks(find<QLineEdit>("txtVPeriodCustom"), "500");
-    click("optNoDelay");
-    showPage(2);
-    click("optNoSound");
-    click("optStereoMono");
+    m_driver.click("optNoDelay");
+    m_driver.showPage(2);
+    m_driver.click("optNoSound");
+    m_driver.click("optStereoMono");
     find<ScrollBar>("hsbVolume")->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    showPage(4);
-    click("optVerbose8");
-    showPage(5);
-    click("optCheat");
+    m_driver.showPage(4);
+    m_driver.click("optVerbose8");
+    m_driver.showPage(5);
+    m_driver.click("optCheat");
     QTest::keyClicks(find<QLineEdit>("txtCheat"), "00A-17B-C49");
-    showPage(6);
-    click("optVideo2");
-    showPage(7);
-    click("optBgCustom");
+    m_driver.showPage(6);
+    m_driver.click("optVideo2");
+    m_driver.showPage(7);
+    m_driver.click("optBgCustom");
     QTest::keyClicks(find<QLineEdit>("txtBgCustom"), "/my pics/back.bmp");
-    showPage(3); // PLAY reads every page, whichever is shown
+    m_driver.showPage(3); // PLAY reads every page, whichever is shown
 
     const QByteArray game = encodeFileName(m_emu + "/tetris.gb");
     QCOMPARE(pressPlay(), (QByteArrayList{game, "-vperiod", "500", "-nodelay", "-sound", "0", "-stereo", "0",
                                           "-volume", "9", "-verbose", "8", "-cheat", "00A-17B-C49", "-background",
                                           "/my", "pics/back.bmp", "-video", "2"}));
-    QCOMPARE(m_window->fctGetCmdLine(),
-             m_emu + "/Zemu.exe " + m_emu + "/tetris.gb -vperiod 500 -nodelay -sound 0 -stereo 0 -volume 9 "
-                                            "-verbose 8 -cheat 00A-17B-C49 -background /my pics/back.bmp -video 2");
+    QCOMPARE(m_driver.window()->fctGetCmdLine(),
+             m_emu + "/Zemu.exe " + m_emu +
+                 "/tetris.gb -vperiod 500 -nodelay -sound 0 -stereo 0 -volume 9 "
+                 "-verbose 8 -cheat 00A-17B-C49 -background /my pics/back.bmp -video 2");
 }
 
 void TestWindow::gameKeptWhenTheFolderChanges()
 {
-    selectGame("PUZZLE.GB");
-    doubleClick(find<DirectoryList>("DirBox"), "roms");
+    m_driver.selectGame("PUZZLE.GB");
+    m_driver.doubleClick(find<DirectoryList>("DirBox"), "roms");
     QTRY_COMPARE(find<FileList>("FileBox")->path(), m_emu + "/roms");
-    QTRY_COMPARE(listed(find<FileList>("FileBox")), QStringList{"zelda.gb"});
+    QTRY_COMPARE(WindowDriver::listed(find<FileList>("FileBox")), QStringList{"zelda.gb"});
     QCOMPARE(find<QLabel>("lblGameSelected")->text(), QStringLiteral("PUZZLE.GB"));
     QCOMPARE(pressPlay(), (QByteArrayList{encodeFileName(m_emu + "/roms/PUZZLE.GB"), "-volume", "10"}));
 }
@@ -231,7 +168,7 @@ void TestWindow::everyPlayStartsAnEmulator()
 {
     auto sound = find<MultimediaControl>("MMControl1");
     QSignalSpy commands(sound, &MultimediaControl::commandReceived);
-    selectGame("PUZZLE.GB");
+    m_driver.selectGame("PUZZLE.GB");
     for (int press = 1; press <= 2; ++press) {
         QCOMPARE(pressPlay().value(0), encodeFileName(m_emu + "/PUZZLE.GB"));
         QCOMPARE(commands.count(), press);
@@ -242,16 +179,16 @@ void TestWindow::everyPlayStartsAnEmulator()
 
 void TestWindow::failedStartLeavesEverything()
 {
-    selectGame("tetris.gb");
-    showPage(4);
-    click("optVerbose0");
+    m_driver.selectGame("tetris.gb");
+    m_driver.showPage(4);
+    m_driver.click("optVerbose0");
     QVERIFY(QFile::remove(m_stub->programPath()));
     m_messages.setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(m_messages.shown()[0].text.contains(m_stub->programPath()));
     QVERIFY(m_messages.shown()[0].text.contains("No such file or directory"));
-    QVERIFY(m_window->isVisible());
+    QVERIFY(m_driver.window()->isVisible());
     QVERIFY(find<QRadioButton>("optVerbose0")->isChecked());
     QCOMPARE(find<QLabel>("lblGameSelected")->text(), QStringLiteral("tetris.gb"));
 }
@@ -277,31 +214,31 @@ void TestWindow::customBoxes()
     QFETCH(QString, customButton);
     QFETCH(QString, box);
     auto text = find<QLineEdit>(qPrintable(box));
-    showPage(page);
-    click(qPrintable(customButton));
+    m_driver.showPage(page);
+    m_driver.click(qPrintable(customButton));
     QVERIFY(text->isVisible());
     QTest::keyClicks(text, "50");
-    click(qPrintable(customButton)); // chosen again: the text stays
+    m_driver.click(qPrintable(customButton)); // chosen again: the text stays
     QCOMPARE(text->text(), QStringLiteral("50"));
-    showPage(page == 0 ? 1 : 0);
-    showPage(page);
+    m_driver.showPage(page == 0 ? 1 : 0);
+    m_driver.showPage(page);
     QVERIFY(text->isVisible());
     QCOMPARE(text->text(), QStringLiteral("50"));
 
-    click(qPrintable(defaultButton));
+    m_driver.click(qPrintable(defaultButton));
     QVERIFY(!text->isVisible());
     QCOMPARE(text->text(), QString());
-    showPage(page == 0 ? 1 : 0);
-    showPage(page);
+    m_driver.showPage(page == 0 ? 1 : 0);
+    m_driver.showPage(page);
     QVERIFY(!text->isVisible()); // showing the page does not show a hidden box
-    click(qPrintable(customButton));
+    m_driver.click(qPrintable(customButton));
     QVERIFY(text->isVisible());
     QCOMPARE(text->text(), QString());
 }
 
 void TestWindow::volumeLabelFollowsTheScrollBar()
 {
-    showPage(2);
+    m_driver.showPage(2);
     auto bar = find<ScrollBar>("hsbVolume");
     auto label = find<QLabel>("lblVolume");
     QSignalSpy scrolls(bar, &ScrollBar::scroll);
@@ -358,8 +295,8 @@ void TestWindow::driveNotReady()
     QCOMPARE(drives->drive(), QStringLiteral("/"));
     QVERIFY(QDir(doomed).removeRecursively());
 
-    showPage(2);
-    click("optNoSound");
+    m_driver.showPage(2);
+    m_driver.click("optNoSound");
     m_messages.setNextAnswer(QMessageBox::Ok);
     drives->setCurrentIndex(drives->findText(m_root->path()));
     QCOMPARE(m_messages.shown().size(), 1);
@@ -374,10 +311,10 @@ void TestWindow::driveNotReady()
 void TestWindow::unreadableFolder()
 {
     auto directories = find<DirectoryList>("DirBox");
-    QTRY_VERIFY(item(directories, "roms").isValid());
+    QTRY_VERIFY(WindowDriver::item(directories, "roms").isValid());
     QVERIFY(QDir(m_emu + "/roms").removeRecursively());
     m_messages.setNextAnswer(QMessageBox::Ok);
-    doubleClick(directories, "roms");
+    m_driver.doubleClick(directories, "roms");
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(m_messages.shown()[0].text.contains(m_emu + "/roms"));
     QCOMPARE(directories->path(), m_emu);
@@ -397,8 +334,8 @@ void TestWindow::workingDirectoryGoneAtStart()
     QCOMPARE(m_messages.shown()[0].text,
              QStringLiteral("The current directory cannot be read: No such file or directory."));
     // The browser starts at the root instead, and the window works on.
-    QCOMPARE(qobject_cast<DirectoryList *>(window.control("DirBox"))->path(), QStringLiteral("/"));
-    QCOMPARE(qobject_cast<TabControl *>(window.control("TabSettings"))->currentPage(), 0);
+    QCOMPARE(controlOf<DirectoryList>(&window, "DirBox")->path(), QStringLiteral("/"));
+    QCOMPARE(controlOf<TabControl>(&window, "TabSettings")->currentPage(), 0);
 }
 
 QTEST_MAIN(TestWindow)

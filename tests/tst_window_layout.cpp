@@ -1,6 +1,7 @@
 // The window as built from its stored layout, before it is loaded.
 
 #include "sound/multimedia_control.h"
+#include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/quibrel.h"
 #include "ui/stored_layout.h"
@@ -36,13 +37,7 @@ private slots:
     void overlaps();
 
 private:
-    template <typename T> T *find(const char *name) const
-    {
-        auto object = qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
-        if (!object)
-            qFatal("no %s", name);
-        return object;
-    }
+    template <typename T> T *find(const char *name) const { return controlOf<T>(m_window, name); }
     Quibrel *m_window = nullptr;
 };
 

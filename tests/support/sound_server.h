@@ -8,9 +8,15 @@
 #include <QProcess>
 #include <QStringList>
 
-inline bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
+// Runs pactl against the default server, or against `server` when one is given.
+inline bool pactl(const QStringList &arguments, QByteArray *output = nullptr, const QString &server = {})
 {
     QProcess process;
+    if (!server.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PULSE_SERVER"), server);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral("pactl"), arguments);
     if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
@@ -20,9 +26,9 @@ inline bool pactl(const QStringList &arguments, QByteArray *output = nullptr)
     return true;
 }
 
-inline bool soundServerAnswers()
+inline bool soundServerAnswers(const QString &server = {})
 {
-    return pactl({QStringLiteral("info")});
+    return pactl({QStringLiteral("info")}, nullptr, server);
 }
 
 // The playback streams that the sound server holds for the process `pid`; -1 when it cannot be asked.
