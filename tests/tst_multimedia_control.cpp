@@ -72,16 +72,6 @@ QList<State> states(const QSignalSpy &spy)
 
 Q_DECLARE_METATYPE(Content)
 
-// Without a sound server these cases cannot show anything; scripts/test always starts one.
-#define REQUIRE_SOUND_SERVER()                                                                               \
-    do {                                                                                                     \
-        if (!m_soundServer) {                                                                                \
-            if (qEnvironmentVariableIsSet("PULSE_SERVER"))                                                   \
-                QFAIL("PULSE_SERVER is set, but no sound server answers there");                             \
-            QSKIP("No sound server: start one (scripts/virtual-session start_sound) or run scripts/test");   \
-        }                                                                                                    \
-    } while (false)
-
 class TestMultimediaControl : public QObject {
     Q_OBJECT
 private slots:
@@ -147,7 +137,7 @@ void TestMultimediaControl::prepare(MultimediaControl &control, const QString &f
 
 void TestMultimediaControl::openGivesReadyAndStaysSilent()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 1.5));
     MultimediaControl control;
     QCOMPARE(control.state(), State::Closed);
@@ -166,7 +156,7 @@ void TestMultimediaControl::openGivesReadyAndStaysSilent()
 
 void TestMultimediaControl::playGivesPlayingAndAStream()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 10));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -181,7 +171,7 @@ void TestMultimediaControl::playGivesPlayingAndAStream()
 
 void TestMultimediaControl::endOfSoundGivesReady()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 0.3));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -197,7 +187,7 @@ void TestMultimediaControl::endOfSoundGivesReady()
 
 void TestMultimediaControl::playAfterTheEndPlaysAgain()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 0.3));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -213,7 +203,7 @@ void TestMultimediaControl::playAfterTheEndPlaysAgain()
 
 void TestMultimediaControl::closeWhilePlayingStopsAtOnce()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 30));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -237,7 +227,7 @@ void TestMultimediaControl::heardToItsEnd_data()
 
 void TestMultimediaControl::heardToItsEnd()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QFETCH(double, seconds);
     QVERIFY(writeTone(file("sting.wav"), seconds));
     MultimediaControl control;
@@ -260,7 +250,7 @@ void TestMultimediaControl::heardToItsEnd()
 // and the recording goes on for longer than the rest of the sound: once closed, nothing more of it is heard.
 void TestMultimediaControl::closeWhilePlayingSilencesAtOnce()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 3));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -284,7 +274,7 @@ void TestMultimediaControl::closeWhilePlayingSilencesAtOnce()
 
 void TestMultimediaControl::closeWhenReadyCloses()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 1));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -300,7 +290,7 @@ void TestMultimediaControl::closeWhenReadyCloses()
 
 void TestMultimediaControl::closeWhenClosedDoesNothing()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 1));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -318,7 +308,7 @@ void TestMultimediaControl::closeWhenClosedDoesNothing()
 
 void TestMultimediaControl::playWhenClosedDoesNothing()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 1));
     MultimediaControl control;
     prepare(control, file("sting.wav"));
@@ -342,7 +332,7 @@ void TestMultimediaControl::otherCommandsDoNothing_data()
 
 void TestMultimediaControl::otherCommandsDoNothing()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QFETCH(QString, command);
     QVERIFY(writeTone(file("sting.wav"), 10));
     MultimediaControl control;
@@ -379,7 +369,7 @@ void TestMultimediaControl::failedOpenStaysClosedAndSilent_data()
 
 void TestMultimediaControl::failedOpenStaysClosedAndSilent()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QFETCH(QString, fileName);
     QFETCH(QString, deviceType);
     QFETCH(Content, content);
@@ -402,7 +392,7 @@ void TestMultimediaControl::failedOpenStaysClosedAndSilent()
 // As most players do, a wave file whose end is missing plays the sound that is left.
 void TestMultimediaControl::waveCutInsideItsSoundPlaysWhatIsThere()
 {
-    REQUIRE_SOUND_SERVER();
+    REQUIRE_SOUND_SERVER(m_soundServer);
     QVERIFY(writeTone(file("sting.wav"), 1));
     QVERIFY(QFile::resize(file("sting.wav"), 44 + sampleRate / 2));
     MultimediaControl control;

@@ -32,7 +32,6 @@ private slots:
     void gameKeptWhenTheFolderChanges();
     void playWithoutGameRefuses();
     void everyPlayStartsAnEmulator();
-    void failedStartLeavesEverything();
     void customBoxes_data();
     void customBoxes();
     void volumeLabelFollowsTheScrollBar();
@@ -175,22 +174,6 @@ void TestWindow::everyPlayStartsAnEmulator()
         QCOMPARE(commands.last().value(0).toString(), QStringLiteral("Close"));
     }
     QCOMPARE(m_messages.shown().size(), 0);
-}
-
-void TestWindow::failedStartLeavesEverything()
-{
-    m_driver.selectGame("tetris.gb");
-    m_driver.showPage(4);
-    m_driver.click("optVerbose0");
-    QVERIFY(QFile::remove(m_stub->programPath()));
-    m_messages.setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(find<QPushButton>("cmdPlay"), Qt::LeftButton);
-    QCOMPARE(m_messages.shown().size(), 1);
-    QVERIFY(m_messages.shown()[0].text.contains(m_stub->programPath()));
-    QVERIFY(m_messages.shown()[0].text.contains("No such file or directory"));
-    QVERIFY(m_driver.window()->isVisible());
-    QVERIFY(find<QRadioButton>("optVerbose0")->isChecked());
-    QCOMPARE(find<QLabel>("lblGameSelected")->text(), QStringLiteral("tetris.gb"));
 }
 
 void TestWindow::customBoxes_data()

@@ -58,7 +58,7 @@ void TestWindowLayout::controlsAsStored_data()
         QTest::newRow(controlLayouts()[row].name) << row;
 }
 
-// Each control has the kind, container, caption, font and place that its line of the layout gives.
+// Each control has the kind, container, caption and font that its line of the layout gives.
 void TestWindowLayout::controlsAsStored()
 {
     QFETCH(int, row);
@@ -98,9 +98,7 @@ void TestWindowLayout::controlsAsStored()
     else if (auto label = qobject_cast<QLabel *>(widget))
         QCOMPARE(label->text(), caption);
 
-    const int left = layout.page >= 0 ? pageLeft(layout) : layout.left;
-    QCOMPARE(widget->geometry(), QRect(left / 15, layout.top / 15, layout.width / 15, layout.height / 15));
-
+    // Places are checked against hand-read rows in placesInPixels.
     if (layout.font != ControlFont::NoText) {
         QCOMPARE(widget->font().family(), QString::fromLatin1(fontLayout(layout.font).face));
         QCOMPARE(widget->font().pointSizeF(), fontLayout(layout.font).points);

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <QTest>
 
 // Runs pactl against the default server, or against `server` when one is given.
 inline bool pactl(const QStringList &arguments, QByteArray *output = nullptr, const QString &server = {})
@@ -46,3 +47,14 @@ inline int streamsOfProcess(qint64 pid)
     }
     return streams;
 }
+
+// Without a sound server a sound test cannot show anything, and is skipped. scripts/test always starts one
+// and points PULSE_SERVER at it: there, a server that does not answer fails the test instead of skipping it.
+#define REQUIRE_SOUND_SERVER(answers)                                                                        \
+    do {                                                                                                     \
+        if (!(answers)) {                                                                                    \
+            if (qEnvironmentVariableIsSet("PULSE_SERVER"))                                                   \
+                QFAIL("PULSE_SERVER is set, but no sound server answers there");                             \
+            QSKIP("No sound server: start one (scripts/virtual-session start_sound) or run scripts/test");   \
+        }                                                                                                    \
+    } while (false)
