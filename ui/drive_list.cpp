@@ -1,6 +1,6 @@
 #include "drive_list.h"
 
-#include "directory_scan.h"
+#include "files/directory_scan.h"
 #include "files/file_system.h"
 #include "ui/pictures/pictures.h"
 

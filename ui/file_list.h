@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory_scan.h"
+#include "files/directory_scan.h"
 
 #include <QListView>
 
