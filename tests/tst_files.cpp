@@ -1,9 +1,16 @@
 // The widget-free part of the game browser, called directly: no window, no worker thread.
 
+#include "files/directory_scan.h"
+#include "files/file_names.h"
 #include "files/file_system.h"
 #include "files/mount_table.h"
 
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quibrel;
 
@@ -36,9 +43,139 @@ class TestFiles : public QObject {
     Q_OBJECT
 
 private slots:
+    void nameOrder_data();
+    void nameOrder();
+    void sortsNames_data();
+    void sortsNames();
+    void matchesPattern_data();
+    void matchesPattern();
+    void readsDirectory();
     void readsMountTable_data();
     void readsMountTable();
 };
+
+void TestFiles::nameOrder_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<bool>("aFirst");
+    const auto row = [](const char *description, const char *a, const char *b, bool aFirst) {
+        QTest::newRow(description) << QString::fromUtf8(a) << QString::fromUtf8(b) << aFirst;
+    };
+
+    row("case does not count", "a.gb", "B.gb", true);
+    row("case does not count, turned round", "B.gb", "a.gb", false);
+    row("case variants: capitals first", "A.GB", "a.gb", true);
+    row("case variants, turned round", "a.gb", "A.GB", false);
+    row("case variants of an accented letter", "\u00C9.gb", "\u00E9.gb", true);
+    row("a name does not come before itself", "a.gb", "a.gb", false);
+    row("digits by character, not by number", "B10.gb", "b2.gb", true);
+    row("letters compare as small letters, after the underscore", "_old.gb", "Y.gb", true);
+}
+
+void TestFiles::nameOrder()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(bool, aFirst);
+
+    QCOMPARE(fileNameLess(a, b), aFirst);
+}
+
+void TestFiles::sortsNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("case variants of one name in one order, whatever order they came in")
+        << QStringList{"b.gb", "B.gb", "B.GB", "a.gb", "A.gb"}
+        << QStringList{"A.gb", "a.gb", "B.GB", "B.gb", "b.gb"};
+    QTest::newRow("the same, given the other way round")
+        << QStringList{"A.gb", "a.gb", "B.GB", "B.gb", "b.gb"}
+        << QStringList{"A.gb", "a.gb", "B.GB", "B.gb", "b.gb"};
+    QTest::newRow("games") << QStringList{"zelda.gb", "Tetris.gb", "alleyway.gb", "Kirby.gb"}
+                           << QStringList{"alleyway.gb", "Kirby.gb", "Tetris.gb", "zelda.gb"};
+}
+
+void TestFiles::sortsNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, expected);
+
+    sortFileNames(&names);
+    QCOMPARE(names, expected);
+}
+
+void TestFiles::matchesPattern_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    const auto row = [](const char *description, const char *pattern, const QString &name, bool matches) {
+        QTest::newRow(description) << QString::fromUtf8(pattern) << name << matches;
+    };
+
+    row("*.gb: a game", "*.gb", "tetris.gb", true);
+    row("*.gb: capitals in the name", "*.gb", "PUZZLE.GB", true);
+    row("*.GB: capitals in the pattern", "*.GB", "puzzle.gb", true);
+    row("*.gb: the star takes nothing", "*.gb", ".gb", true);
+    row("*.gb: the ending only", "*.gb", "game.gb.bak", false);
+    row("*.gb: a longer extension", "*.gb", "zelda.gbc", false);
+    row("*.gb: a trailing blank", "*.gb", "tetris.gb ", false);
+    row("*.gb: no dot", "*.gb", "gb", false);
+    row("*.gb: a name that is not UTF-8", "*.gb", decodeFileName("caf\xe9.gb"), true);
+    row("?.gb: one character", "?.gb", "a.gb", true);
+    row("?.gb: not two", "?.gb", "ab.gb", false);
+    row("?.gb: not none", "?.gb", ".gb", false);
+    row("?.gb: a character outside the BMP is one", "?.gb", QString::fromUtf8("\U0001F47E.gb"), true);
+    row("?.gb: a byte that is not UTF-8 is one", "?.gb", decodeFileName("\xff.gb"), true);
+    row("accented capitals", "\u00E9*", QString::fromUtf8("\u00C9T\u00C9.gb"), true);
+    row("a star in the middle", "*zelda*", "The Legend of Zelda.gb", true);
+    row("two stars: the first gives back", "a*b*c", "aXbYbZc", true);
+    row("two stars: no end", "a*b*c", "aXbYbZ", false);
+    row("several patterns: the second", "*.gb;*.gbc", "zelda.gbc", true);
+    row("several patterns: none", "*.gb;*.gbc", "readme.txt", false);
+    row("*.*: a name without a dot", "*.*", "README", true);
+    row("*: anything", "*", "readme.txt", true);
+    row("empty: anything", "", "readme.txt", true);
+}
+
+void TestFiles::matchesPattern()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+
+    QCOMPARE(FileNamePattern(pattern).matches(name), matches);
+}
+
+// One folder read on this thread: its files that match the pattern, or its folders, hidden ones left out, in
+// the lists' order.
+void TestFiles::readsDirectory()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray path = encodeFileName(folder.path());
+    for (const char *name : {"b.gb", "B.GB", "a.gb", "notes.txt", ".hidden.gb"}) {
+        const int fd = ::open(path + '/' + name, O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0 && ::close(fd) == 0);
+    }
+    for (const char *name : {"Roms", "music.gb", ".cache"})
+        QVERIFY(::mkdir(path + '/' + name, 0755) == 0);
+    QVERIFY(::symlink("b.gb", path + "/link.gb") == 0);
+
+    const auto read = [&](EntryKind kind, const char *pattern, const std::function<bool()> &cancelled = {}) {
+        QString error;
+        const DirectoryHandle directory = openDirectory(folder.path(), &error);
+        return directory ? readDirectory(directory.get(), kind, FileNamePattern(pattern), cancelled)
+                         : QStringList{error};
+    };
+    QCOMPARE(read(EntryKind::Files, "*.gb"), (QStringList{"a.gb", "B.GB", "b.gb", "link.gb"}));
+    QCOMPARE(read(EntryKind::Files, "*.txt"), QStringList{"notes.txt"});
+    QCOMPARE(read(EntryKind::Directories, "*.txt"), (QStringList{"music.gb", "Roms"}));
+    // Given up: nothing half-read reaches a list.
+    QCOMPARE(read(EntryKind::Files, "*.gb", [] { return true; }), QStringList());
+}
 
 void TestFiles::readsMountTable_data()
 {
