@@ -106,6 +106,12 @@ void sortFileNames(QStringList *names)
     std::sort(names->begin(), names->end(), fileNameLess);
 }
 
+qsizetype indexOfFileName(const QStringList &names, const QString &name)
+{
+    const auto found = std::lower_bound(names.cbegin(), names.cend(), name, fileNameLess);
+    return found != names.cend() && *found == name ? found - names.cbegin() : -1;
+}
+
 QString displayFileName(const QString &name)
 {
     qsizetype i = 0;

@@ -22,6 +22,9 @@ private:
 // thousands of games.
 bool fileNameLess(const QString &a, const QString &b);
 void sortFileNames(QStringList *names);
+// Where `name` stands in `names`, which are sorted with fileNameLess; -1 when it is not there. A binary
+// search, which finds a name among its case variants only because the order is total.
+qsizetype indexOfFileName(const QStringList &names, const QString &name);
 
 // A name as the lists show it: control characters (a newline in a name) and bytes that are not UTF-8 are
 // drawn as U+FFFD, so that each name takes one line. Only for drawing: the lists hand back the real name.

@@ -47,6 +47,8 @@ private slots:
     void nameOrder();
     void sortsNames_data();
     void sortsNames();
+    void findsName_data();
+    void findsName();
     void matchesPattern_data();
     void matchesPattern();
     void readsDirectory();
@@ -104,6 +106,29 @@ void TestFiles::sortsNames()
 
     sortFileNames(&names);
     QCOMPARE(names, expected);
+}
+
+void TestFiles::findsName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+
+    // In {"A.gb", "a.gb", "B.GB", "B.gb", "b.gb"}, as sortsNames() has them.
+    QTest::newRow("the first of two case variants") << "A.gb" << 0;
+    QTest::newRow("the second of two case variants") << "a.gb" << 1;
+    QTest::newRow("the middle one of three") << "B.gb" << 3;
+    QTest::newRow("the last one of three") << "b.gb" << 4;
+    QTest::newRow("a case variant that is not there") << "A.GB" << -1;
+    QTest::newRow("after the last name") << "c.gb" << -1;
+}
+
+void TestFiles::findsName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, index);
+
+    const QStringList names = {"A.gb", "a.gb", "B.GB", "B.gb", "b.gb"};
+    QCOMPARE(indexOfFileName(names, name), index);
 }
 
 void TestFiles::matchesPattern_data()
