@@ -1,5 +1,6 @@
 #include "drive_list.h"
 
+#include "accessible_interface.h"
 #include "files/directory_scan.h"
 #include "files/file_system.h"
 #include "files/mount_table.h"
@@ -89,23 +90,12 @@ private:
     DriveList *driveList() const { return static_cast<DriveList *>(widget()); }
 };
 
-QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(DriveList::staticMetaObject.className()) && object->isWidgetType())
-        return new DriveListAccessible(static_cast<DriveList *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 DriveList::DriveList(QWidget *parent)
     : QComboBox(parent)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    installAccessibleInterface<DriveList, DriveListAccessible>();
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::announceChange);
     refresh();

@@ -113,11 +113,7 @@ void useCustom(QLineEdit *box)
 
 Quibrel::Quibrel(QWidget *parent) : QWidget(parent)
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(windowAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    QAccessible::installFactory(windowAccessible);
     substituteMissingFonts();
     const WindowLayout &window = windowLayout();
     setObjectName(QString::fromLatin1(window.name));
