@@ -1,4 +1,5 @@
 #include "files/file_system.h"
+#include "files/mount_table.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
 #include "ui/file_list.h"
@@ -109,27 +110,6 @@ QStringList ancestorNames(const QString &path)
     return QStringList{QStringLiteral("/")} + path.split(u'/', Qt::SkipEmptyParts);
 }
 
-const QByteArray desktopMounts = "proc /proc proc rw,nosuid 0 0\n"
-                                 "sysfs /sys sysfs rw 0 0\n"
-                                 "/dev/sda2 / ext4 rw,relatime 0 0\n"
-                                 "/dev/sda1 /boot/efi vfat rw 0 0\n"
-                                 "/dev/sda3 /home ext4 rw 0 0\n"
-                                 "tmpfs /run tmpfs rw 0 0\n"
-                                 "tmpfs /run/user/1000 tmpfs rw 0 0\n"
-                                 "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
-                                 "/dev/sdb1 /run/media/ann/GAMES vfat rw 0 0\n"
-                                 "/dev/sdc1 /media/usb\\040stick vfat rw 0 0\n"
-                                 "tmpfs /tmp tmpfs rw 0 0\n"
-                                 "tmpfs /dev/shm tmpfs rw 0 0\n"
-                                 "devpts /dev/pts devpts rw 0 0\n"
-                                 "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-                                 "mqueue /dev/mqueue mqueue rw 0 0\n"
-                                 "overlay /var/lib/docker/overlay2/3f1/merged overlay rw,lowerdir=/a 0 0\n"
-                                 "/dev/loop3 /snap/core/123 squashfs ro 0 0\n"
-                                 "binfmt_misc /proc/sys/fs/binfmt_misc binfmt_misc rw 0 0\n"
-                                 "server:/roms /mnt/roms nfs4 rw 0 0\n"
-                                 "/dev/sda3 /home ext4 rw 0 0\n";
-
 const QByteArray nestedMounts = "/dev/sda2 / ext4 rw 0 0\n"
                                 "/dev/sda3 /home ext4 rw 0 0\n"
                                 "/dev/sdb1 /home/ann/usb vfat rw 0 0\n"
@@ -180,8 +160,6 @@ private slots:
     void directoryListOpensFolderWithNameThatIsNotUtf8();
 
     void driveListHoldsRootAndWorkingDirectoryVolume();
-    void driveListReadsMountTable_data();
-    void driveListReadsMountTable();
     void driveListTakesLongestMountPoint_data();
     void driveListTakesLongestMountPoint();
     void driveListSignalsOnlyRealChanges();
@@ -605,36 +583,6 @@ void TestGameBrowser::driveListHoldsRootAndWorkingDirectoryVolume()
     QCOMPARE(list.currentDirectory(), workingDirectory);
 }
 
-void TestGameBrowser::driveListReadsMountTable_data()
-{
-    QTest::addColumn<QByteArray>("table");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("desktop: real volumes only, sorted, duplicates once")
-        << desktopMounts
-        << QStringList{"/",   "/boot/efi", "/home", "/media/usb stick", "/mnt/roms", "/run/media/ann/GAMES",
-                       "/tmp"};
-    QTest::newRow("no root in the table: / is there anyway")
-        << QByteArray("proc /proc proc rw 0 0\n") << QStringList{"/"};
-    QTest::newRow("container whose root is an overlay")
-        << QByteArray("overlay / overlay rw,lowerdir=/x 0 0\nproc /proc proc rw 0 0\n"
-                      "tmpfs /dev tmpfs rw 0 0\nshm /dev/shm tmpfs rw 0 0\n")
-        << QStringList{"/"};
-    QTest::newRow("escaped tab and backslash in a mount point")
-        << QByteArray("/dev/sdb1 /media/a\\011tab\\134back vfat rw 0 0\n")
-        << QStringList{"/", "/media/a\ttab\\back"};
-    QTest::newRow("mount point that is not UTF-8") << QByteArray("/dev/sdb1 /media/\\377x vfat rw 0 0\n")
-                                                   << QStringList{"/", decodeFileName("/media/\xffx")};
-}
-
-void TestGameBrowser::driveListReadsMountTable()
-{
-    QFETCH(QByteArray, table);
-    QFETCH(QStringList, expected);
-
-    QCOMPARE(DriveList::parseMountTable(table), expected);
-}
-
 void TestGameBrowser::driveListTakesLongestMountPoint_data()
 {
     QTest::addColumn<QString>("path");
@@ -662,7 +610,7 @@ void TestGameBrowser::driveListTakesLongestMountPoint()
     QFETCH(QString, expected);
 
     DriveList list;
-    list.setDrives(DriveList::parseMountTable(nestedMounts));
+    list.setDrives(parseMountTable(nestedMounts));
     QCOMPARE(list.drives(), someDrives);
     list.setDrive(path);
     QCOMPARE(list.drive(), expected);

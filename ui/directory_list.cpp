@@ -7,8 +7,6 @@
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
-
 namespace quibrel {
 
 // The ancestors of the listed directory followed by its subdirectories. The ancestors are known from the path
@@ -58,12 +56,8 @@ public:
         const QString prefix = subdirectoryPath(QString());
         if (!path.startsWith(prefix))
             return -1;
-        const QString name = path.mid(prefix.size());
-        const auto found =
-            std::lower_bound(m_subdirectories.cbegin(), m_subdirectories.cend(), name, fileNameLess);
-        if (found == m_subdirectories.cend() || *found != name)
-            return -1;
-        return int(m_ancestorPaths.size() + (found - m_subdirectories.cbegin()));
+        const qsizetype found = indexOfFileName(m_subdirectories, path.mid(prefix.size()));
+        return found < 0 ? -1 : int(m_ancestorPaths.size() + found);
     }
 
     // A new directory: its ancestors now, its subdirectories when they have been read.
@@ -135,36 +129,19 @@ private:
 } // namespace
 
 DirectoryList::DirectoryList(QWidget *parent)
-    : QListView(parent)
+    : FolderList(EntryKind::Directories, parent)
     , m_model(new DirectoryModel(QIcon(QString::fromLatin1(pictures::openFolderIcon)),
                                  QIcon(QString::fromLatin1(pictures::closedFolderIcon)), this))
-    , m_scanner(new DirectoryScanner(this))
 {
     setModel(m_model);
     setItemDelegate(new IndentingDelegate(this));
-    setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(m_scanner, &DirectoryScanner::finished, this, &DirectoryList::showSubdirectories);
     connect(this, &QAbstractItemView::doubleClicked, this, &DirectoryList::openEntry);
 }
 
-bool DirectoryList::setPath(const QString &path, QString *error)
+void DirectoryList::showFolder(const QString &path)
 {
-    QString absolute;
-    const DirectoryHandle directory = openAbsoluteDirectory(path, &absolute, error);
-    if (!directory)
-        return false;
-    const bool isNewPath = absolute != m_path;
-    if (isNewPath) {
-        m_path = absolute;
-        m_model->setDirectory(absolute);
-        markPath(absolute);
-    }
-    m_scanner->start(directory, EntryKind::Directories);
-    if (isNewPath)
-        emit changed();
-    return true;
+    m_model->setDirectory(path);
+    markPath(path);
 }
 
 void DirectoryList::keyPressEvent(QKeyEvent *event)
@@ -187,13 +164,12 @@ void DirectoryList::openEntry(const QModelIndex &index)
         emit openFailed(target, reason);
 }
 
-void DirectoryList::showSubdirectories(const QStringList &names)
+void DirectoryList::showEntries(const QStringList &names)
 {
     // Reading the same directory again keeps the mark where the user put it.
     const QString marked = currentIndex().data(PathRole).toString();
     m_model->setSubdirectories(names);
-    markPath(marked.isEmpty() ? m_path : marked);
-    emit listed();
+    markPath(marked.isEmpty() ? path() : marked);
 }
 
 void DirectoryList::markPath(const QString &path)

@@ -1,17 +1,15 @@
 #include "drive_list.h"
 
-#include "directory_scan.h"
+#include "accessible_interface.h"
+#include "files/directory_scan.h"
 #include "files/file_system.h"
+#include "files/mount_table.h"
 #include "ui/pictures/pictures.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QFile>
 #include <QIcon>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace quibrel {
 
@@ -92,123 +90,12 @@ private:
     DriveList *driveList() const { return static_cast<DriveList *>(widget()); }
 };
 
-QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(DriveList::staticMetaObject.className()) && object->isWidgetType())
-        return new DriveListAccessible(static_cast<DriveList *>(object));
-    return nullptr;
-}
-
-struct Mount {
-    QString point;
-    QByteArray type;
-};
-
-bool isUnder(const QString &path, const QString &directory)
-{
-    return directory == root || path == directory ||
-           (path.startsWith(directory) && path.at(directory.size()) == u'/');
-}
-
-bool isUnderAny(const QString &path, std::initializer_list<const char *> directories)
-{
-    for (const char *directory : directories) {
-        if (isUnder(path, QString::fromLatin1(directory)))
-            return true;
-    }
-    return false;
-}
-
-// The kernel's views of itself and other things that hold no files for a user.
-bool isPseudoFileSystem(const QByteArray &type)
-{
-    static const QByteArrayList pseudo = {
-        "autofs",  "binfmt_misc", "bpf",      "cgroup",          "cgroup2",     "configfs",   "debugfs",
-        "devpts",  "devtmpfs",    "efivarfs", "fusectl",         "hugetlbfs",   "mqueue",     "nsfs",
-        "proc",    "pstore",      "ramfs",    "rpc_pipefs",      "securityfs",  "selinuxfs",  "sysfs",
-        "tracefs", "nfsd",        "rootfs",   "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs",
-    };
-    return pseudo.contains(type);
-}
-
-// Mount points whose stat may hang on a network that is gone, so they are taken as directories unchecked.
-bool isNetworkFileSystem(const QByteArray &type)
-{
-    return type.startsWith("nfs") || type.startsWith("cifs") || type.startsWith("smb") ||
-           type.startsWith("fuse.") || type == "9p" || type == "ceph" || type == "afs" || type == "glusterfs";
-}
-
-bool isRealVolume(const Mount &mount)
-{
-    if (isPseudoFileSystem(mount.type) || isUnderAny(mount.point, {"/proc", "/sys", "/dev"}))
-        return false;
-    if (mount.type == "tmpfs" && isUnder(mount.point, QStringLiteral("/run")))
-        return false;
-    // Inner mounts of container engines and snap packages.
-    return !isUnderAny(mount.point, {"/var/lib/docker", "/var/lib/containers", "/var/lib/snapd", "/snap"});
-}
-
-// The mount table writes blanks, tabs, newlines and backslashes in names as octal escapes (\040).
-QByteArray unescapeMountField(const QByteArray &field)
-{
-    QByteArray bytes;
-    bytes.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const auto isOctal = [&](qsizetype at) {
-            return at < field.size() && field[at] >= '0' && field[at] <= '7';
-        };
-        if (field[i] == '\\' && isOctal(i + 1) && isOctal(i + 2) && isOctal(i + 3)) {
-            bytes += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            bytes += field[i];
-        }
-    }
-    return bytes;
-}
-
-QList<Mount> realVolumes(const QByteArray &table)
-{
-    QList<Mount> volumes;
-    for (const QByteArray &line : table.split('\n')) {
-        const QByteArrayList fields = line.split(' ');
-        if (fields.size() < 3)
-            continue;
-        const Mount mount{decodeFileName(unescapeMountField(fields[1])), fields[2]};
-        if (mount.point.startsWith(u'/') && isRealVolume(mount))
-            volumes << mount;
-    }
-    return volumes;
-}
-
-QStringList sortedWithRoot(QStringList mountPoints)
-{
-    mountPoints << root;
-    sortFileNames(&mountPoints);
-    mountPoints.erase(std::unique(mountPoints.begin(), mountPoints.end()), mountPoints.end());
-    return mountPoints;
-}
-
-// Containers mount single files (/etc/hosts) as well: those are no volumes to browse.
-bool isDirectory(const Mount &mount)
-{
-    if (isNetworkFileSystem(mount.type))
-        return true;
-    struct stat status;
-    return ::fstatat(AT_FDCWD, encodeFileName(mount.point).constData(), &status, AT_NO_AUTOMOUNT) == 0 &&
-           S_ISDIR(status.st_mode);
-}
-
 } // namespace
 
 DriveList::DriveList(QWidget *parent)
     : QComboBox(parent)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    installAccessibleInterface<DriveList, DriveListAccessible>();
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::announceChange);
     refresh();
@@ -254,14 +141,7 @@ void DriveList::followDirectory(const QString &directory)
 
 void DriveList::refresh()
 {
-    QFile file(QStringLiteral("/proc/self/mounts"));
-    const QByteArray table = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    QStringList mountPoints;
-    for (const Mount &mount : realVolumes(table)) {
-        if (isDirectory(mount))
-            mountPoints << mount.point;
-    }
-    setDrives(mountPoints);
+    setDrives(mountedVolumes());
 }
 
 void DriveList::setDrives(const QStringList &mountPoints)
@@ -294,14 +174,6 @@ QStringList DriveList::drives() const
     return mountPoints;
 }
 
-QStringList DriveList::parseMountTable(const QByteArray &table)
-{
-    QStringList mountPoints;
-    for (const Mount &mount : realVolumes(table))
-        mountPoints << mount.point;
-    return sortedWithRoot(mountPoints);
-}
-
 void DriveList::showPopup()
 {
     refresh();
@@ -320,7 +192,7 @@ int DriveList::rowOfVolumeHolding(const QString &path) const
     qsizetype bestLength = -1;
     for (int row = 0; row < count(); ++row) {
         const QString mountPoint = itemData(row).toString();
-        if (mountPoint.size() > bestLength && isUnder(path, mountPoint)) {
+        if (mountPoint.size() > bestLength && isAtOrBelow(path, mountPoint)) {
             best = row;
             bestLength = mountPoint.size();
         }

@@ -38,12 +38,6 @@ public:
     void setDrives(const QStringList &mountPoints);
     QStringList drives() const;
 
-    // The sorted mount points of the real file systems in `table`, a text in the form of /proc/self/mounts.
-    // Left out are the kernel's pseudo file systems (proc, sysfs, cgroup, devpts, ...), everything under
-    // /proc, /sys and /dev, memory file systems under /run, and the inner mounts of container engines and
-    // snaps.
-    static QStringList parseMountTable(const QByteArray &table);
-
     void showPopup() override;
 
 signals:

@@ -2,8 +2,6 @@
 
 #include <QAbstractListModel>
 
-#include <algorithm>
-
 namespace quibrel {
 
 // The listed names as they are: the list draws them with displayFileName() and gives them back unchanged.
@@ -39,45 +37,17 @@ private:
 };
 
 FileList::FileList(QWidget *parent)
-    : QListView(parent)
+    : FolderList(EntryKind::Files, parent)
     , m_model(new FileNameModel(this))
-    , m_scanner(new DirectoryScanner(this))
 {
     setModel(m_model);
-    // One row height for all: laying out twenty thousand names then costs next to nothing.
-    setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(m_scanner, &DirectoryScanner::finished, this, &FileList::showNames);
     connect(this, &QAbstractItemView::doubleClicked, this, &FileList::doubleClicked);
-}
-
-bool FileList::setPath(const QString &path, QString *error)
-{
-    QString absolute;
-    const DirectoryHandle directory = openAbsoluteDirectory(path, &absolute, error);
-    if (!directory)
-        return false;
-    if (absolute != m_path) {
-        m_path = absolute;
-        m_model->setNames({});
-    }
-    startListing(directory);
-    return true;
 }
 
 void FileList::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
-    if (m_path.isEmpty())
-        return;
-    if (const DirectoryHandle directory = openDirectory(m_path, nullptr)) {
-        startListing(directory);
-    } else {
-        // The folder went away since it was listed: nothing of it can match any more.
-        m_scanner->cancel();
-        showNames({});
-    }
+    setNamePattern(FileNamePattern(pattern));
 }
 
 QString FileList::fileName() const
@@ -91,28 +61,24 @@ QStringList FileList::fileNames() const
     return m_model->names();
 }
 
-void FileList::startListing(const DirectoryHandle &directory)
+void FileList::showFolder(const QString &)
 {
-    m_scanner->start(directory, EntryKind::Files, FileNamePattern(m_pattern));
+    m_model->setNames({});
 }
 
-void FileList::showNames(const QStringList &names)
+void FileList::showEntries(const QStringList &names)
 {
     // Reading the same folder again keeps the mark on the same name.
     const QString marked = fileName();
     m_model->setNames(names);
     markName(marked);
-    emit listed();
 }
 
 void FileList::markName(const QString &name)
 {
-    if (name.isEmpty())
-        return;
-    const QStringList &names = m_model->names();
-    const auto found = std::lower_bound(names.cbegin(), names.cend(), name, fileNameLess);
-    if (found != names.cend() && *found == name)
-        setCurrentIndex(m_model->index(int(found - names.cbegin())));
+    const qsizetype row = name.isEmpty() ? -1 : indexOfFileName(m_model->names(), name);
+    if (row >= 0)
+        setCurrentIndex(m_model->index(int(row)));
 }
 
 } // namespace quibrel

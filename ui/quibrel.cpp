@@ -39,6 +39,13 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
     return nullptr;
 }
 
+// Before the form is built: building it already tells assistive technology about the window.
+QWidget *knownAsWindow(QWidget *window)
+{
+    QAccessible::installFactory(windowAccessible);
+    return window;
+}
+
 void useDefault(QLineEdit *box)
 {
     box->setText(QString());
@@ -54,13 +61,8 @@ void useCustom(QLineEdit *box)
 
 Quibrel::Quibrel(QWidget *parent)
     : QWidget(parent)
-    , m_form(this)
+    , m_form(knownAsWindow(this))
 {
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(windowAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
     connectHandlers();
 }
 

@@ -1,5 +1,7 @@
 #include "tab_control.h"
 
+#include "accessible_interface.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -154,22 +156,6 @@ private:
     mutable QHash<int, QAccessible::Id> m_tabs;
 };
 
-QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(TabControl::staticMetaObject.className()) && object->isWidgetType())
-        return new TabControlAccessible(static_cast<TabControl *>(object));
-    return nullptr;
-}
-
-void installAccessibleFactory()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
-
 QStyleOptionTab::TabPosition positionInRow(int column, int tabsInRow)
 {
     if (tabsInRow == 1)
@@ -186,7 +172,7 @@ QStyleOptionTab::TabPosition positionInRow(int column, int tabsInRow)
 TabControl::TabControl(QWidget *parent)
     : QWidget(parent)
 {
-    installAccessibleFactory();
+    installAccessibleInterface<TabControl, TabControlAccessible>();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     setUpKeyboard();

@@ -25,8 +25,8 @@ template <typename T> T *controlOf(const quibrel::Quibrel *window, const char *n
 
 class WindowDriver {
 public:
-    // Makes the window, gives it its load event and shows it at 800 x 600, as maximized on a small screen.
-    // `beforeLoad` may prepare the window first.
+    // Makes the window, gives it its load event and shows it at 800 x 600, as maximized on a small screen, and
+    // waits until its lists are read. `beforeLoad` may prepare the window first.
     void open(const std::function<void(quibrel::Quibrel &)> &beforeLoad = {})
     {
         m_window = std::make_unique<quibrel::Quibrel>();
@@ -36,6 +36,7 @@ public:
         m_window->resize(800, 600);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        waitForLists();
     }
 
     void close() { m_window.reset(); }

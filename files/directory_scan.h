@@ -1,8 +1,9 @@
 #pragma once
 
+#include "file_names.h"
+
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QThread>
 
 #include <atomic>
@@ -11,28 +12,6 @@
 #include <memory>
 
 namespace quibrel {
-
-// A file-name pattern such as "*.gb", or several joined by ";" ("*.gb;*.gbc"). `*` stands for any run of
-// characters, `?` for one; letters match regardless of case, so "*.gb" takes PUZZLE.GB too. "*.*" and the
-// empty pattern take every name, as users of drive-letter systems expect.
-class FileNamePattern {
-public:
-    explicit FileNamePattern(const QString &pattern = QStringLiteral("*"));
-    bool matches(QStringView name) const;
-
-private:
-    QStringList m_alternatives; // case-folded
-};
-
-// The order of the lists: by name regardless of case, ties broken by the exact text so that the order is
-// total. A plain comparison of folded characters, not a locale collator: it is cheap enough for folders of
-// thousands of games.
-bool fileNameLess(const QString &a, const QString &b);
-void sortFileNames(QStringList *names);
-
-// A name as the lists show it: control characters (a newline in a name) and bytes that are not UTF-8 are
-// drawn as U+FFFD, so that each name takes one line. Only for drawing: the lists hand back the real name.
-QString displayFileName(const QString &name);
 
 // `path` made absolute against the working directory and cleaned of "." and ".." and doubled slashes;
 // empty with the reason in `error` when it is relative and the working directory cannot be read.
