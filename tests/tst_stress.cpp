@@ -3,9 +3,9 @@
 // browses a prepared folder tree full of odd names and traps while folders vanish under it. A failure is
 // shrunk to the shortest action list that still fails on a fresh window, and printed with the seed.
 //
-// QUIBREL_STRESS_ACTIONS (default 5000), QUIBREL_STRESS_SEED (default fixed, so that a failing run under ctest
-// fails again; scripts/stress draws a new seed for each run) and QUIBREL_STRESS_SHRINK_SECONDS (default 180)
-// steer it.
+// QUIBREL_STRESS_ACTIONS (default 5000), QUIBREL_STRESS_SEED (default fixed, so that a failing run under
+// ctest fails again; scripts/stress draws a new seed for each run) and QUIBREL_STRESS_SHRINK_SECONDS (default
+// 180) steer it.
 
 #include "files/file_system.h"
 #include "stub_emulator.h"
