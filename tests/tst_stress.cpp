@@ -9,6 +9,7 @@
 
 #include "files/file_system.h"
 #include "stub_emulator.h"
+#include "support/option_table.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
@@ -475,85 +476,6 @@ QString Action::describe(const QByteArray &root) const
 }
 
 // ---- What every control should hold. ----
-
-// One option button: its group (frame), page, and the words it adds to the emulator's command line.
-struct OptionButton {
-    const char *name;
-    const char *frame;
-    int page;
-    bool setAtStart;
-    const char *words = nullptr;      // nothing when null
-    const char *shownBox = nullptr;   // a custom button: the box it shows, whose text follows the words
-    const char *clearedBox = nullptr; // a default button of a custom pair: the box it empties and hides
-};
-
-const OptionButton optionButtons[] = {
-    {"optVPeriodDefault", "frmVPeriod", 1, true, nullptr, nullptr, "txtVPeriodCustom"},
-    {"optVPeriodCustom", "frmVPeriod", 1, false, "-vperiod", "txtVPeriodCustom"},
-    {"optUPeriodDefault", "frmUPeriod", 1, true, nullptr, nullptr, "txtUPeriodCustom"},
-    {"optUPeriodCustom", "frmUPeriod", 1, false, "-uperiod", "txtUPeriodCustom"},
-    {"optDelay", "frmScreenRefresh", 1, true},
-    {"optNoDelay", "frmScreenRefresh", 1, false, "-nodelay"},
-    {"optSoundAdlib", "frmSound", 2, true},
-    {"optNoSound", "frmSound", 2, false, "-sound 0"},
-    {"optStereoMono", "frmStereo", 2, false, "-stereo 0"},
-    {"optStereoNormal", "frmStereo", 2, true},
-    {"optStereoReversed", "frmStereo", 2, false, "-stereo 2"},
-    {"optKeysDefault", "frmKeys", 3, true, nullptr, nullptr, "txtKeysCustom"},
-    {"optKeysCustom", "frmKeys", 3, false, "-keys", "txtKeysCustom"},
-    {"optJoystickDisabled", "frmJoystick", 3, true},
-    {"optJoystickAutodetected", "frmJoystick", 3, false, "-joystick 1"},
-    {"optIfreqDefault", "frmIfreq", 4, true, nullptr, nullptr, "txtIfreqCustom"},
-    {"optIfreqCustom", "frmIfreq", 4, false, "-ifreq", "txtIfreqCustom"},
-    {"optVerbose0", "frmVerbose", 4, false, "-verbose 0"},
-    {"optVerbose1", "frmVerbose", 4, true},
-    {"optVerbose2", "frmVerbose", 4, false, "-verbose 2"},
-    {"optVerbose4", "frmVerbose", 4, false, "-verbose 4"},
-    {"optVerbose8", "frmVerbose", 4, false, "-verbose 8"},
-    {"optNoCheat", "frmCheat", 5, true, nullptr, nullptr, "txtCheat"},
-    {"optCheat", "frmCheat", 5, false, "-cheat", "txtCheat"},
-    {"optVideo0", "frmVideo", 6, true},
-    {"optVideo1", "frmVideo", 6, false, "-video 1"},
-    {"optVideo2", "frmVideo", 6, false, "-video 2"},
-    {"optVideo3", "frmVideo", 6, false, "-video 3"},
-    {"optVideo4", "frmVideo", 6, false, "-video 4"},
-    {"optVideo5", "frmVideo", 6, false, "-video 5"},
-    {"optBgDefault", "frmBg", 7, true, nullptr, nullptr, "txtBgCustom"},
-    {"optBgCustom", "frmBg", 7, false, "-background", "txtBgCustom"},
-};
-
-// The groups in the order in which the emulator receives their words; the volume comes after the stereo.
-const char *const emulatorOrder[] = {
-    "frmVPeriod", "frmUPeriod", "frmScreenRefresh", "frmSound", "frmStereo", "frmVolume", "frmJoystick",
-    "frmIfreq",   "frmVerbose", "frmCheat",         "frmBg",    "frmVideo",  "frmKeys"};
-
-const OptionButton *optionButton(const QString &name)
-{
-    for (const OptionButton &button : optionButtons) {
-        if (name == QLatin1String(button.name))
-            return &button;
-    }
-    return nullptr;
-}
-
-const OptionButton *customButtonOf(const QString &box)
-{
-    for (const OptionButton &button : optionButtons) {
-        if (button.shownBox && box == QLatin1String(button.shownBox))
-            return &button;
-    }
-    return nullptr;
-}
-
-QStringList customBoxes()
-{
-    QStringList boxes;
-    for (const OptionButton &button : optionButtons) {
-        if (button.shownBox)
-            boxes << QLatin1String(button.shownBox);
-    }
-    return boxes;
-}
 
 // Words of a command line as the emulator's start splits them: blanks and tabs separate words, double
 // quotes group them, and three quotes in a row stand for one literal quote.
