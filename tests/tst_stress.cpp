@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -477,35 +478,75 @@ QString Action::describe(const QByteArray &root) const
 
 // ---- What every control should hold. ----
 
-// Words of a command line as the emulator's start splits them: blanks and tabs separate words, double
-// quotes group them, and three quotes in a row stand for one literal quote.
-QStringList splitWords(const QString &line)
-{
+// Custom texts with double quotes, and the words the emulator must receive for each, worked out by hand:
+// blanks and tabs separate words, double quotes group them, and three quotes in a row stand for one literal
+// quote. Each leaves no quoted run open, so the words after it are not affected. A box holds a text with
+// quotes only when it is one of these; the words of other texts are checked by what they must hold (see
+// takeWordsOf).
+struct QuotedText {
+    QString text;
     QStringList words;
-    QString word;
-    bool quoted = false;
-    int quotes = 0;
-    for (const QChar c : line) {
-        if (c == u'"') {
-            if (++quotes == 3) {
-                quotes = 0;
-                word += c;
-            }
-            continue;
-        }
-        if (quotes == 1)
-            quoted = !quoted;
-        quotes = 0;
-        if (!quoted && (c == u' ' || c == u'\t')) {
-            if (!word.isEmpty())
-                words << std::exchange(word, QString());
-        } else {
-            word += c;
-        }
+};
+const QuotedText quotedTexts[] = {
+    {QStringLiteral("\"a b\""), {QStringLiteral("a b")}},
+    {QStringLiteral("x\"a b\"y"), {QStringLiteral("xa by")}},
+    {QStringLiteral("a\"b c\"d e"), {QStringLiteral("ab cd"), QStringLiteral("e")}},
+    {QStringLiteral("\"a  b\"  \"c\""), {QStringLiteral("a  b"), QStringLiteral("c")}},
+    {QStringLiteral("\"a\tb\" c"), {QStringLiteral("a\tb"), QStringLiteral("c")}},
+    {QStringLiteral("\"\"\""), {QStringLiteral("\"")}},
+    {QStringLiteral("say \"\"\"hi\"\"\""), {QStringLiteral("say"), QStringLiteral("\"hi\"")}},
+    // Literal quotes group nothing; four are a literal one and a grouping one.
+    {QStringLiteral("\"\"\"a b\"\"\""), {QStringLiteral("\"a"), QStringLiteral("b\"")}},
+    {QStringLiteral("\"\"\"\"a b\"\"\"\""), {QStringLiteral("\"a b\"")}},
+    // Two quotes make no word.
+    {QStringLiteral("a \"\" b"), {QStringLiteral("a"), QStringLiteral("b")}},
+    {QStringLiteral("\"\""), {}},
+    {QStringLiteral("\"-volume 99\""), {QStringLiteral("-volume 99")}},
+    // A backslash is a character like any other.
+    {QStringLiteral("C:\\\"My Games\"\\x"), {QStringLiteral("C:\\My Games\\x")}},
+    {QStringLiteral("\"\u00fcn\u00ef \u65e5\u672c\""), {QStringLiteral("\u00fcn\u00ef \u65e5\u672c")}},
+};
+
+const QuotedText *quotedText(const QString &text)
+{
+    for (const QuotedText &quoted : quotedTexts) {
+        if (quoted.text == text)
+            return &quoted;
     }
-    if (!word.isEmpty())
-        words << word;
-    return words;
+    return nullptr;
+}
+
+// The model can tell the words of a text without quotes and of the texts above.
+bool wordsKnown(const QString &text)
+{
+    return !text.contains(u'"') || quotedText(text);
+}
+
+// A stretch of the emulator's arguments: one word known exactly, or the words of a custom text without
+// quotes.
+struct ExpectedWords {
+    QByteArray word; // the word; or the custom text itself
+    bool customText = false;
+};
+
+// Takes the words of a custom text without quotes from `received` at `*at`: each is not empty and holds no
+// blank or tab, and joined by single blanks they are the text with its runs of blanks and tabs made one blank
+// and its ends trimmed of them.
+bool takeWordsOf(const QByteArray &text, const QByteArrayList &received, qsizetype *at)
+{
+    const QByteArray collapsed =
+        QString::fromUtf8(text)
+            .replace(QRegularExpression(QStringLiteral("[ \t]+")), QStringLiteral(" "))
+            .remove(QRegularExpression(QStringLiteral("^ | $")))
+            .toUtf8();
+    QByteArray joined;
+    while (joined.size() < collapsed.size() && *at < received.size()) {
+        const QByteArray &word = received[(*at)++];
+        if (word.isEmpty() || word.contains(' ') || word.contains('\t'))
+            return false;
+        joined += (joined.isEmpty() ? QByteArray() : QByteArray(" ")) + word;
+    }
+    return joined == collapsed;
 }
 
 // The order of the drive list: by name regardless of case, then by the exact text.
@@ -546,7 +587,8 @@ struct Model {
     void apply(const Action &action);
     QList<QByteArray> ancestorRows() const;
     QList<QByteArray> folderRows() const { return ancestorRows() + subfolders; }
-    QByteArrayList emulatorArguments(const QByteArray &workingFolder) const;
+    QList<ExpectedWords> emulatorArguments(const QByteArray &workingFolder) const;
+    QString textAfter(const Action &typing) const;
 
 private:
     void click(const OptionButton &button);
@@ -556,7 +598,6 @@ private:
     void showFolder(const QByteArray &path);
     QString volumeHolding(const QByteArray &path) const;
     QList<QByteArray> read(const QByteArray &path, Listed kind) const;
-    QString optionLine() const;
 };
 
 Model Model::atStart(const GameTree &tree, const QString &constructionDrive, QStringList drives)
@@ -616,7 +657,7 @@ bool Model::allows(const Action &action) const
     }
     case Action::Type: {
         const OptionButton *button = customButtonOf(action.name);
-        return button && button->page == page && boxShown.value(action.name);
+        return button && button->page == page && boxShown.value(action.name) && wordsKnown(textAfter(action));
     }
     case Action::PressVolumeKey:
     case Action::DragVolume:
@@ -736,8 +777,13 @@ void Model::click(const OptionButton &button)
 
 void Model::type(const Action &action)
 {
-    QString &typed = text[action.name];
-    typed = ((action.append ? typed : QString()) + action.text).left(maxTextLength);
+    text[action.name] = textAfter(action);
+}
+
+// What a box holds after the typing.
+QString Model::textAfter(const Action &typing) const
+{
+    return ((typing.append ? text.value(typing.name) : QString()) + typing.text).left(maxTextLength);
 }
 
 void Model::chooseDrive(const QString &mountPoint)
@@ -790,31 +836,29 @@ QString Model::volumeHolding(const QByteArray &path) const
     return holder;
 }
 
-QString Model::optionLine() const
+// The emulator's program and arguments: the game's path as one argument, then each group's words in the
+// emulator's order. A custom group adds its words and text only while its text is not empty.
+QList<ExpectedWords> Model::emulatorArguments(const QByteArray &workingFolder) const
 {
-    QString line;
+    QList<ExpectedWords> arguments{{workingFolder + "/Zemu.exe"}, {fileFolder + '/' + game}};
     for (const char *frame : emulatorOrder) {
         if (qstrcmp(frame, "frmVolume") == 0) {
-            line += QStringLiteral(" -volume ") + QString::number(volume);
+            arguments << ExpectedWords{"-volume"} << ExpectedWords{QByteArray::number(volume)};
             continue;
         }
         const OptionButton &button = *optionButton(setButton.value(QLatin1String(frame)));
-        if (!button.words)
+        const QString typed = button.shownBox ? text.value(QLatin1String(button.shownBox)) : QString();
+        if (button.shownBox && typed.isEmpty())
             continue;
-        if (!button.shownBox)
-            line += u' ' + QLatin1String(button.words);
-        else if (const QString typed = text.value(QLatin1String(button.shownBox)); !typed.isEmpty())
-            line += u' ' + QLatin1String(button.words) + u' ' + typed;
+        for (const QByteArray &word : wordsOf(button))
+            arguments << ExpectedWords{word};
+        if (const QuotedText *quoted = quotedText(typed)) {
+            for (const QString &word : quoted->words)
+                arguments << ExpectedWords{word.toUtf8()};
+        } else if (button.shownBox) {
+            arguments << ExpectedWords{typed.toUtf8(), true};
+        }
     }
-    return line;
-}
-
-// The emulator's program and arguments: the game's path as one argument, then the option words.
-QByteArrayList Model::emulatorArguments(const QByteArray &workingFolder) const
-{
-    QByteArrayList arguments{workingFolder + "/Zemu.exe", fileFolder + '/' + game};
-    for (const QString &word : splitWords(optionLine()))
-        arguments << word.toUtf8();
     return arguments;
 }
 
@@ -826,6 +870,8 @@ struct Statistics {
     int skipped = 0;       // not possible at that moment, in a shrunk list
     int playsChecked = 0;
     int playsRefused = 0;
+    int textsChecked = 0; // custom texts in the arguments of PLAYs checked
+    int quotedTextsChecked = 0;
     QMap<QString, int> messages; // by kind and reason
     int restarts = 0;
 };
@@ -1173,23 +1219,41 @@ void Session::play()
             fail(QStringLiteral("PLAY without a game started the emulator"));
         return;
     }
-    QByteArrayList expected = m_model.emulatorArguments(m_tree.workingFolder());
+    QByteArrayList received = m_stub.waitForRecord();
     if (m_plantedFault)
-        m_plantedFault(&expected);
-    const QByteArrayList received = m_stub.waitForRecord();
+        m_plantedFault(&received);
     ++m_statistics->playsChecked;
-    if (received != expected) {
-        QStringList lines{QStringLiteral("the emulator received other arguments")};
-        for (qsizetype i = 0; i < qMax(received.size(), expected.size()); ++i) {
-            lines << QStringLiteral("  [%1] %2 %3 %4")
-                         .arg(i)
-                         .arg(shownPath(received.value(i), m_tree.root()),
-                              received.value(i) == expected.value(i) ? QStringLiteral("==")
-                                                                     : QStringLiteral("!="),
-                              shownPath(expected.value(i), m_tree.root()));
-        }
-        fail(lines.join(u'\n'));
+    for (const QString &box : customBoxes()) {
+        const OptionButton &button = *customButtonOf(box);
+        const QString typed = m_model.text.value(box);
+        if (m_model.setButton.value(QLatin1String(button.frame)) == QLatin1String(button.name) &&
+            !typed.isEmpty())
+            ++(quotedText(typed) ? m_statistics->quotedTextsChecked : m_statistics->textsChecked);
     }
+    QStringList lines{QStringLiteral("the emulator received other arguments")};
+    bool same = true;
+    qsizetype at = 0;
+    for (const ExpectedWords &expected : m_model.emulatorArguments(m_tree.workingFolder())) {
+        const qsizetype from = at;
+        const bool matches = expected.customText ? takeWordsOf(expected.word, received, &at)
+                                                 : at < received.size() && received[at++] == expected.word;
+        same = same && matches;
+        QStringList taken;
+        for (qsizetype i = from; i < at; ++i)
+            taken << shownPath(received[i], m_tree.root());
+        lines << QStringLiteral("  [%1] %2 %3 %4")
+                     .arg(from)
+                     .arg(taken.join(u' '), matches ? QStringLiteral("==") : QStringLiteral("!="),
+                          expected.customText
+                              ? QStringLiteral("the words of ") + literal(QString::fromUtf8(expected.word))
+                              : shownPath(expected.word, m_tree.root()));
+    }
+    for (; at < received.size(); ++at) {
+        same = false;
+        lines << QStringLiteral("  [%1] %2 != nothing").arg(at).arg(shownPath(received[at], m_tree.root()));
+    }
+    if (!same)
+        fail(lines.join(u'\n'));
 }
 
 void Session::fail(const QString &what)
@@ -1352,12 +1416,12 @@ bool Session::stillResponds()
 
 // ---- The random user. ----
 
-// Pieces of the texts a user types: blanks, quotes, backslashes, shell syntax, numbers and unicode.
+// Pieces of the texts a user types: blanks, backslashes, shell syntax, numbers and unicode. Double quotes
+// come only in the texts of quotedTexts, typed whole.
 // clang-format off
 const QStringList typedPieces = {
-    QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\""), QStringLiteral("\"\"\""), QStringLiteral("'"),
-    QStringLiteral("\\"), QStringLiteral("\\\""), QStringLiteral("$(touch pwned)"), QStringLiteral("`id`"),
-    QStringLiteral(";"), QStringLiteral("; rm x"), QStringLiteral("&&"), QStringLiteral("|"), QStringLiteral(">out"),
+    QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("'"), QStringLiteral("\\"), QStringLiteral("$(touch pwned)"),
+    QStringLiteral("`id`"), QStringLiteral(";"), QStringLiteral("; rm x"), QStringLiteral("&&"), QStringLiteral("|"), QStringLiteral(">out"),
     QStringLiteral("*"), QStringLiteral("?"), QStringLiteral("~"), QStringLiteral("#"), QStringLiteral("%1"),
     QStringLiteral("%s"), QStringLiteral("-"), QStringLiteral("--help"), QStringLiteral("-keys"), QStringLiteral("0"),
     QStringLiteral("42"), QStringLiteral("-1"), QStringLiteral("99999999999999999999"), QStringLiteral("a"),
@@ -1519,11 +1583,18 @@ Action RandomUser::typing(const Model &model)
     action.kind = Action::Type;
     action.name = pick(shown);
     action.number = m_random.bounded(3);
+    if (m_random.bounded(5) == 0) { // a text with quotes, into an emptied box
+        action.text = pick(quotedTexts).text;
+        if (Typing(action.number) == Typing::Keys && action.text.contains(u'\t'))
+            action.number = int(Typing::Paste); // the tab key would move the focus
+        return action;
+    }
     action.text = randomText(Typing(action.number) == Typing::Keys);
     // Typing long texts key by key takes long; they are pasted instead.
     if (Typing(action.number) == Typing::Keys && action.text.size() > 200)
         action.number = int(Typing::Paste);
-    action.append = m_random.bounded(2) == 1 &&
+    // Not after a text with quotes: the model knows the words of those only whole.
+    action.append = m_random.bounded(2) == 1 && !model.text.value(action.name).contains(u'"') &&
                     model.text.value(action.name).size() + action.text.size() <= maxTextLength;
     return action;
 }
@@ -1716,11 +1787,11 @@ void TestStress::randomUser()
         if (!outcome.failed && !session.stillResponds())
             outcome = {true, done.size(), session.failure()};
     }
-    qInfo("%d actions run (%d skipped) in %lld ms: %d PLAYs checked against the emulator's arguments, %d "
-          "refused "
-          "without a game, %d restarts",
+    qInfo("%d actions run (%d skipped) in %lld ms: %d PLAYs checked against the emulator's arguments (with "
+          "%d custom texts without quotes and %d with), %d refused without a game, %d restarts",
           statistics.actions, statistics.skipped, clock.elapsed(), statistics.playsChecked,
-          statistics.playsRefused, statistics.restarts);
+          statistics.textsChecked, statistics.quotedTextsChecked, statistics.playsRefused,
+          statistics.restarts);
     QStringList kinds;
     for (auto kind = statistics.byKind.cbegin(); kind != statistics.byKind.cend(); ++kind)
         kinds << QStringLiteral("%1 %2").arg(kindNames[kind.key()]).arg(kind.value());
@@ -1748,7 +1819,7 @@ void TestStress::randomUser()
                               describe(shortest), outcome.failure)));
 }
 
-// The checker must be able to fail: with a fault planted in its expectation of the emulator's arguments, it
+// The checker must be able to fail: with a fault planted in the arguments that the emulator receives, it
 // finds it and shrinks the failure to the few actions that matter (pick a game, show the page, set the
 // option, PLAY).
 void TestStress::checkerFindsAndShrinksAPlantedFault()
