@@ -260,6 +260,9 @@ private:
         m_plan = {
             {"emu", Folder},
             {"emu/tetris.gb", File},
+            {"emu/Tetris.gb", File}, // case variants of one name: only the tie-break orders them
+            {"emu/TETRIS.GB", File},
+            {"emu/tetris.GB", File},
             {"emu/PUZZLE.GB", File},
             {"emu/mixed.Gb", File},
             {"emu/two  blanks.gb", File},
@@ -300,6 +303,8 @@ private:
             {"games/back\\dir/b.gb", File},
             {"games/\xc3\xbcn\xc3\xaf", Folder},
             {"games/\xc3\xbcn\xc3\xaf/\xc3\xbc.gb", File},
+            {"games/\xc3\x9cN\xc3\x8f", Folder}, // ÜNÏ
+            {"games/\xc3\x9cn\xc3\xaf", Folder}, // Ünï
             {"games/\xfe folder", Folder},
             {"games/\xfe folder/odd.gb", File},
             {"games/-dash", Folder},
@@ -314,6 +319,8 @@ private:
             {"games/to roms", Link, "../emu/roms"},
             {"vol1", Folder},
             {"vol1/one.gb", File},
+            {"vol1/ONE.gb", File},
+            {"vol1/One.gb", File},
             {"vol1/sub", Folder},
             {"vol1/sub/v.gb", File},
             {"vol2", Folder},
@@ -549,16 +556,6 @@ bool takeWordsOf(const QByteArray &text, const QByteArrayList &received, qsizety
     return joined == collapsed;
 }
 
-// The order of the drive list: by name regardless of case, then by the exact text.
-void sortDrives(QStringList *drives)
-{
-    drives->removeDuplicates();
-    std::sort(drives->begin(), drives->end(), [](const QString &a, const QString &b) {
-        const int order = QString::compare(a, b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
-}
-
 struct Message {
     QString text;
     QString title;
@@ -577,7 +574,8 @@ struct Model {
     QByteArray fileFolder;        // the file list's path
     QList<QByteArray> games;      // as the file list read them last, as far as they are known
     QByteArray game;              // the selected game's name
-    QStringList drives;
+    QStringList mountPoints;      // the drives the list must show, sorted by code units
+    QStringList drives;           // in the order shown, which checkBrowser holds to the lists' order
     QString drive;
     QHash<QString, QByteArray> remembered; // the last folder shown on each drive
     QList<Message> messages;               // shown by the last action
@@ -612,8 +610,9 @@ Model Model::atStart(const GameTree &tree, const QString &constructionDrive, QSt
         model.boxShown[box] = false;
     }
     drives << QStringLiteral("/");
-    sortDrives(&drives);
-    model.drives = drives;
+    drives.removeDuplicates();
+    drives.sort();
+    model.mountPoints = model.drives = drives;
     // The drive list remembers the working folder on the volume that held it when the list was made, and
     // the load shows that folder on the drive that holds it now.
     const QByteArray working = tree.workingFolder();
@@ -932,6 +931,7 @@ private:
     void checkMessages();
     void fail(const QString &what);
     template <typename T> void expectEqual(const T &actual, const T &expected, const QString &what);
+    void expectInOrder(const QStringList &names, const QString &what);
 
     const GameTree &m_tree;
     const StubEmulator &m_stub;
@@ -961,6 +961,7 @@ void Session::start()
         fail(QStringLiteral("the window is not shown"));
     waitForLists();
     m_model = Model::atStart(m_tree, constructionDrive, volumes);
+    m_model.drives = drives->drives(); // as shown: the keys step through them in that order
     check();
 }
 
@@ -1299,6 +1300,22 @@ template <typename T> void Session::expectEqual(const T &actual, const T &expect
         fail(QStringLiteral("%1 is %2, expected %3").arg(what, shownValue(actual), shownValue(expected)));
 }
 
+// The lists' order: by name regardless of case, ties broken by the exact text so that no two names are
+// equal.
+void Session::expectInOrder(const QStringList &names, const QString &what)
+{
+    for (qsizetype i = 1; i < names.size(); ++i) {
+        const QString &first = names[i - 1];
+        const QString &second = names[i];
+        const int regardlessOfCase = QString::compare(first, second, Qt::CaseInsensitive);
+        if (regardlessOfCase > 0 || (regardlessOfCase == 0 && !(first < second))) {
+            fail(QStringLiteral("%1 are out of order: %2 before %3")
+                     .arg(what, literal(first), literal(second)));
+            return;
+        }
+    }
+}
+
 void Session::check()
 {
     expectEqual(control<TabControl>("TabSettings")->currentPage(), m_model.page, QStringLiteral("the page"));
@@ -1338,7 +1355,11 @@ void Session::checkBrowser()
 {
     auto drives = control<DriveList>("DriveBox");
     expectEqual(drives->drive(), m_model.drive, QStringLiteral("the drive"));
-    expectEqual(drives->drives(), m_model.drives, QStringLiteral("the drives"));
+    QStringList mountPoints = drives->drives();
+    expectEqual(mountPoints, m_model.drives, QStringLiteral("the drives"));
+    expectInOrder(mountPoints, QStringLiteral("the drives"));
+    mountPoints.sort();
+    expectEqual(mountPoints, m_model.mountPoints, QStringLiteral("the drives, sorted"));
 
     auto folders = control<DirectoryList>("DirBox");
     expectEqual(encodeFileName(folders->path()), m_model.folder, QStringLiteral("DirBox path"));
@@ -1346,6 +1367,10 @@ void Session::checkBrowser()
     for (int row = 0; row < folders->model()->rowCount(); ++row)
         rows << encodeFileName(folders->model()->index(row, 0).data(DirectoryList::PathRole).toString());
     const QList<QByteArray> ancestors = m_model.ancestorRows();
+    QStringList names;
+    for (const QByteArray &path : rows.mid(ancestors.size()))
+        names << decodeFileName(path.mid(path.lastIndexOf('/') + 1));
+    expectInOrder(names, QStringLiteral("DirBox's subfolders"));
     QList<QByteArray> subfolders =
         knownEntries(rows.mid(ancestors.size()), m_model.folder, Listed::Folders, m_tree.root());
     std::sort(subfolders.begin(), subfolders.end());
@@ -1354,6 +1379,7 @@ void Session::checkBrowser()
 
     auto files = control<FileList>("FileBox");
     expectEqual(encodeFileName(files->path()), m_model.fileFolder, QStringLiteral("FileBox path"));
+    expectInOrder(files->fileNames(), QStringLiteral("FileBox's games"));
     QList<QByteArray> games;
     for (const QString &name : files->fileNames())
         games << encodeFileName(name);
