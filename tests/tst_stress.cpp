@@ -1742,6 +1742,7 @@ QList<Action> TestStress::shrink(QList<Action> failing, Outcome *outcome, qint64
         return true;
     };
     failing = failing.mid(0, outcome->failedAt + 1);
+    stillFails(failing); // whether it fails again at all, even when nothing can be dropped
     for (qsizetype chunk = qMax<qsizetype>(1, failing.size() / 2); chunk >= 1 && inBudget();) {
         bool dropped = false;
         for (qsizetype at = 0; at < failing.size() && inBudget();) {
