@@ -10,6 +10,8 @@
 #include "files/file_system.h"
 #include "stub_emulator.h"
 #include "support/option_table.h"
+#include "support/scratch_tree.h"
+#include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
@@ -36,7 +38,6 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -70,44 +71,10 @@ QString reasonFor(int error)
 
 // ---- The file system, driven with bytes so that any name at all can be made. ----
 
-QByteArray childPath(const QByteArray &folder, const QByteArray &name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
 // True when `path` is `folder` or lies below it.
 bool isUnder(const QByteArray &path, const QByteArray &folder)
 {
     return folder == "/" || path == folder || path.startsWith(folder + '/');
-}
-
-void makeFile(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd >= 0)
-        ::close(fd);
-}
-
-// Removes whatever is at `path`, folders with all they hold, without following links.
-void removeEntry(const QByteArray &path)
-{
-    struct stat status;
-    if (::lstat(path.constData(), &status) != 0)
-        return;
-    if (!S_ISDIR(status.st_mode)) {
-        ::unlink(path.constData());
-        return;
-    }
-    ::chmod(path.constData(), 0755);
-    if (DIR *folder = ::opendir(path.constData())) {
-        while (const dirent *entry = ::readdir(folder)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                removeEntry(childPath(path, name));
-        }
-        ::closedir(folder);
-    }
-    ::rmdir(path.constData());
 }
 
 enum class Replacement { File, LinkToItself, LinkToNowhere };
@@ -115,7 +82,7 @@ enum class Replacement { File, LinkToItself, LinkToNowhere };
 // A folder gone and something else in its place: a file, or a link that cannot be followed.
 void replaceFolder(const QByteArray &path, Replacement replacement)
 {
-    removeEntry(path);
+    removeTree(path);
     switch (replacement) {
     case Replacement::File:
         makeFile(path);
@@ -217,7 +184,7 @@ public:
             if (entry.kind == Folder || entry.kind == LockedFolder) {
                 if (present && S_ISDIR(status.st_mode))
                     continue;
-                removeEntry(path);
+                removeTree(path);
                 ::mkdir(path.constData(), 0755);
             } else if (!present) {
                 create(entry, path);
@@ -910,10 +877,6 @@ public:
     void plantFault(std::function<void(QByteArrayList *)> fault) { m_plantedFault = std::move(fault); }
 
 private:
-    template <typename T> T *control(const char *name) const
-    {
-        return qobject_cast<T *>(m_window->control(QString::fromLatin1(name)));
-    }
     void start();
     void waitForLists();
     void perform(const Action &action);
@@ -936,7 +899,7 @@ private:
     const GameTree &m_tree;
     const StubEmulator &m_stub;
     Statistics *m_statistics;
-    std::unique_ptr<Quibrel> m_window;
+    WindowDriver m_driver;
     Model m_model;
     QString m_failure;
     std::function<void(QByteArrayList *)> m_plantedFault;
@@ -945,20 +908,22 @@ private:
 
 void Session::start()
 {
-    m_window.reset(); // the old window goes first, as when the launcher is closed and started again
+    m_driver.close(); // the old window goes first, as when the launcher is closed and started again
     m_messages.clear();
-    m_window = std::make_unique<Quibrel>();
-    // Volumes of our own in the tree, and the one that held the working folder when the drive list was made.
-    auto drives = control<DriveList>("DriveBox");
-    const QString constructionDrive = drives->drive();
-    const QStringList volumes = m_tree.volumes() << constructionDrive;
-    drives->setDrives(volumes);
-    m_messages.setNextAnswer(QMessageBox::Ok);
-    m_window->Form_Load();
-    m_window->resize(800, 600); // as maximized on a small screen
-    m_window->show();
-    if (!QTest::qWaitForWindowExposed(m_window.get()))
+    QString constructionDrive;
+    QStringList volumes;
+    m_driver.open([&](Quibrel &window) {
+        // Volumes of our own in the tree, and the one that held the working folder when the drive list was
+        // made.
+        auto drives = controlOf<DriveList>(&window, "DriveBox");
+        constructionDrive = drives->drive();
+        volumes = m_tree.volumes() << constructionDrive;
+        drives->setDrives(volumes);
+        m_messages.setNextAnswer(QMessageBox::Ok);
+    });
+    if (!m_driver.window()->isVisible())
         fail(QStringLiteral("the window is not shown"));
+    auto drives = m_driver.find<DriveList>("DriveBox");
     waitForLists();
     m_model = Model::atStart(m_tree, constructionDrive, volumes);
     m_model.drives = drives->drives(); // as shown: the keys step through them in that order
@@ -969,7 +934,8 @@ void Session::start()
 void Session::waitForLists()
 {
     const bool listed = waitUntil([this] {
-        return !control<DirectoryList>("DirBox")->isListing() && !control<FileList>("FileBox")->isListing();
+        return !m_driver.find<DirectoryList>("DirBox")->isListing() &&
+               !m_driver.find<FileList>("FileBox")->isListing();
     });
     if (!listed)
         fail(QStringLiteral("the lists are still being read after ten seconds"));
@@ -998,9 +964,9 @@ bool Session::run(const Action &action)
 
 void Session::perform(const Action &action)
 {
-    auto tabs = control<TabControl>("TabSettings");
-    auto volume = control<ScrollBar>("hsbVolume");
-    auto drives = control<DriveList>("DriveBox");
+    auto tabs = m_driver.find<TabControl>("TabSettings");
+    auto volume = m_driver.find<ScrollBar>("hsbVolume");
+    auto drives = m_driver.find<DriveList>("DriveBox");
     switch (action.kind) {
     case Action::ClickTab:
         clickAt(tabs, tabs->tabRect(action.number).center());
@@ -1009,7 +975,7 @@ void Session::perform(const Action &action)
         QTest::keyClick(tabs, Qt::Key(action.number));
         break;
     case Action::ClickOption: {
-        auto button = control<QRadioButton>(qPrintable(action.name));
+        auto button = m_driver.find<QRadioButton>(qPrintable(action.name));
         clickAt(button, QPoint(8, button->height() / 2));
         break;
     }
@@ -1038,17 +1004,17 @@ void Session::perform(const Action &action)
         openFolder(action);
         break;
     case Action::MarkGame:
-        clickAt(control<FileList>("FileBox")->viewport(), pointOfGame(action.path));
+        clickAt(m_driver.find<FileList>("FileBox")->viewport(), pointOfGame(action.path));
         break;
     case Action::PickGame:
-        doubleClickAt(control<FileList>("FileBox")->viewport(), pointOfGame(action.path));
+        doubleClickAt(m_driver.find<FileList>("FileBox")->viewport(), pointOfGame(action.path));
         break;
     case Action::Play:
         m_stub.clearRecord();
-        clickAt(control<QPushButton>("cmdPlay"), QPoint());
+        clickAt(m_driver.find<QPushButton>("cmdPlay"), QPoint());
         break;
     case Action::RemoveFolder:
-        removeEntry(action.path);
+        removeTree(action.path);
         break;
     case Action::ReplaceFolder:
         replaceFolder(action.path, Replacement(action.number));
@@ -1068,7 +1034,7 @@ void Session::clickAt(QWidget *widget, QPoint at)
 {
     if (at.isNull())
         at = widget->rect().center();
-    QWidget *onTop = m_window->childAt(widget->mapTo(m_window.get(), at));
+    QWidget *onTop = m_driver.window()->childAt(widget->mapTo(m_driver.window(), at));
     if (!widget->isVisible() || (onTop != widget && !widget->isAncestorOf(onTop))) {
         fail(QStringLiteral("%1 cannot be clicked at (%2, %3): %4")
                  .arg(widget->objectName())
@@ -1092,7 +1058,7 @@ void Session::doubleClickAt(QWidget *widget, QPoint at)
 
 void Session::type(const Action &action)
 {
-    auto box = control<QLineEdit>(qPrintable(action.name));
+    auto box = m_driver.find<QLineEdit>(qPrintable(action.name));
     if (!box->isVisible()) {
         fail(action.name + QStringLiteral(" is not shown"));
         return;
@@ -1127,7 +1093,7 @@ void Session::type(const Action &action)
 
 void Session::clickVolume(QStyle::SubControl part)
 {
-    auto bar = control<ScrollBar>("hsbVolume");
+    auto bar = m_driver.find<ScrollBar>("hsbVolume");
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.orientation = Qt::Horizontal;
@@ -1151,8 +1117,8 @@ void Session::clickVolume(QStyle::SubControl part)
 // The thumb held down and moved: the label follows each position.
 void Session::dragVolume(const QList<int> &positions)
 {
-    auto bar = control<ScrollBar>("hsbVolume");
-    auto label = control<QLabel>("lblVolume");
+    auto bar = m_driver.find<ScrollBar>("hsbVolume");
+    auto label = m_driver.find<QLabel>("lblVolume");
     bar->setSliderDown(true);
     for (int position : positions) {
         bar->setSliderPosition(position);
@@ -1166,7 +1132,7 @@ void Session::dragVolume(const QList<int> &positions)
 // One wheel event a notch, over the middle of the scroll bar.
 void Session::turnVolumeWheel(int notches)
 {
-    auto bar = control<ScrollBar>("hsbVolume");
+    auto bar = m_driver.find<ScrollBar>("hsbVolume");
     const QPointF at = QRectF(bar->rect()).center();
     for (int notch = 0; notch < qAbs(notches); ++notch) {
         QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
@@ -1177,7 +1143,7 @@ void Session::turnVolumeWheel(int notches)
 
 void Session::openFolder(const Action &action)
 {
-    auto folders = control<DirectoryList>("DirBox");
+    auto folders = m_driver.find<DirectoryList>("DirBox");
     QModelIndex entry;
     for (int row = 0; row < folders->model()->rowCount() && !entry.isValid(); ++row) {
         const QModelIndex index = folders->model()->index(row, 0);
@@ -1200,7 +1166,7 @@ void Session::openFolder(const Action &action)
 
 QPoint Session::pointOfGame(const QByteArray &name)
 {
-    auto files = control<FileList>("FileBox");
+    auto files = m_driver.find<FileList>("FileBox");
     const int row = int(files->fileNames().indexOf(decodeFileName(name)));
     if (row < 0) {
         fail(QStringLiteral("no game %1 in the file list").arg(shownPath(name, m_tree.root())));
@@ -1318,17 +1284,18 @@ void Session::expectInOrder(const QStringList &names, const QString &what)
 
 void Session::check()
 {
-    expectEqual(control<TabControl>("TabSettings")->currentPage(), m_model.page, QStringLiteral("the page"));
+    expectEqual(m_driver.find<TabControl>("TabSettings")->currentPage(), m_model.page,
+                QStringLiteral("the page"));
     // Only the members of the current page are shown.
     for (const OptionButton &button : optionButtons) {
-        auto radio = control<QRadioButton>(button.name);
+        auto radio = m_driver.find<QRadioButton>(button.name);
         const QString name = QLatin1String(button.name);
         expectEqual(radio->isChecked(), m_model.setButton.value(QLatin1String(button.frame)) == name,
                     name + QStringLiteral(" set"));
         expectEqual(radio->isVisible(), button.page == m_model.page, name + QStringLiteral(" visible"));
     }
     for (const QString &name : customBoxes()) {
-        auto box = control<QLineEdit>(qPrintable(name));
+        auto box = m_driver.find<QLineEdit>(qPrintable(name));
         expectEqual(box->text(), m_model.text.value(name), name);
         expectEqual(!box->isHidden(), m_model.boxShown.value(name), name + QStringLiteral(" shown"));
         expectEqual(box->isVisible(),
@@ -1336,24 +1303,24 @@ void Session::check()
                     name + QStringLiteral(" visible"));
     }
     for (const char *name : {"DriveBox", "DirBox", "FileBox"}) {
-        expectEqual(control<QWidget>(name)->isVisible(), m_model.page == browserPage,
+        expectEqual(m_driver.find<QWidget>(name)->isVisible(), m_model.page == browserPage,
                     QLatin1String(name) + QStringLiteral(" visible"));
     }
-    expectEqual(control<QWidget>("hsbVolume")->isVisible(), m_model.page == volumePage,
+    expectEqual(m_driver.find<QWidget>("hsbVolume")->isVisible(), m_model.page == volumePage,
                 QStringLiteral("hsbVolume visible"));
-    expectEqual(control<ScrollBar>("hsbVolume")->value(), m_model.volume, QStringLiteral("hsbVolume"));
-    expectEqual(control<QLabel>("lblVolume")->text(), QString::number(m_model.volume),
+    expectEqual(m_driver.find<ScrollBar>("hsbVolume")->value(), m_model.volume, QStringLiteral("hsbVolume"));
+    expectEqual(m_driver.find<QLabel>("lblVolume")->text(), QString::number(m_model.volume),
                 QStringLiteral("lblVolume"));
-    expectEqual(encodeFileName(control<QLabel>("lblGameSelected")->text()), m_model.game,
+    expectEqual(encodeFileName(m_driver.find<QLabel>("lblGameSelected")->text()), m_model.game,
                 QStringLiteral("lblGameSelected"));
     checkBrowser();
     checkMessages();
-    expectEqual(m_window->isVisible(), true, QStringLiteral("the window shown"));
+    expectEqual(m_driver.window()->isVisible(), true, QStringLiteral("the window shown"));
 }
 
 void Session::checkBrowser()
 {
-    auto drives = control<DriveList>("DriveBox");
+    auto drives = m_driver.find<DriveList>("DriveBox");
     expectEqual(drives->drive(), m_model.drive, QStringLiteral("the drive"));
     QStringList mountPoints = drives->drives();
     expectEqual(mountPoints, m_model.drives, QStringLiteral("the drives"));
@@ -1361,7 +1328,7 @@ void Session::checkBrowser()
     mountPoints.sort();
     expectEqual(mountPoints, m_model.mountPoints, QStringLiteral("the drives, sorted"));
 
-    auto folders = control<DirectoryList>("DirBox");
+    auto folders = m_driver.find<DirectoryList>("DirBox");
     expectEqual(encodeFileName(folders->path()), m_model.folder, QStringLiteral("DirBox path"));
     QList<QByteArray> rows;
     for (int row = 0; row < folders->model()->rowCount(); ++row)
@@ -1377,7 +1344,7 @@ void Session::checkBrowser()
     expectEqual(rows.mid(0, ancestors.size()), ancestors, QStringLiteral("DirBox's path entries"));
     expectEqual(subfolders, m_model.subfolders, QStringLiteral("DirBox's subfolders"));
 
-    auto files = control<FileList>("FileBox");
+    auto files = m_driver.find<FileList>("FileBox");
     expectEqual(encodeFileName(files->path()), m_model.fileFolder, QStringLiteral("FileBox path"));
     expectInOrder(files->fileNames(), QStringLiteral("FileBox's games"));
     QList<QByteArray> games;
@@ -1703,7 +1670,7 @@ void TestStress::cleanupTestCase()
     QDir::setCurrent(m_originalDirectory);
     m_stub.reset();
     const bool shellRan = QFile::exists(decodeFileName(m_tree->workingFolder()) + QStringLiteral("/pwned"));
-    removeEntry(m_tree->root());
+    removeTree(m_tree->root());
     QVERIFY2(!shellRan, "a typed text or a file name reached a shell: the file pwned was made");
 }
 
