@@ -508,11 +508,13 @@ struct ExpectedWords {
 // and its ends trimmed of them.
 bool takeWordsOf(const QByteArray &text, const QByteArrayList &received, qsizetype *at)
 {
-    const QByteArray collapsed =
-        QString::fromUtf8(text)
-            .replace(QRegularExpression(QStringLiteral("[ \t]+")), QStringLiteral(" "))
-            .remove(QRegularExpression(QStringLiteral("^ | $")))
-            .toUtf8();
+    QString blanksCollapsed =
+        QString::fromUtf8(text).replace(QRegularExpression(QStringLiteral("[ \t]+")), QStringLiteral(" "));
+    if (blanksCollapsed.startsWith(u' '))
+        blanksCollapsed.remove(0, 1);
+    if (blanksCollapsed.endsWith(u' '))
+        blanksCollapsed.chop(1);
+    const QByteArray collapsed = blanksCollapsed.toUtf8();
     QByteArray joined;
     while (joined.size() < collapsed.size() && *at < received.size()) {
         const QByteArray &word = received[(*at)++];
@@ -1634,6 +1636,8 @@ private slots:
     void cleanupTestCase();
     void randomUser();
     void checkerFindsAndShrinksAPlantedFault();
+    void checkerTakesTheWordsOfATextWithoutQuotes_data();
+    void checkerTakesTheWordsOfATextWithoutQuotes();
 
 private:
     Outcome replay(const QList<Action> &actions, Statistics *statistics);
@@ -1847,6 +1851,36 @@ void TestStress::checkerFindsAndShrinksAPlantedFault()
     QVERIFY(std::any_of(shortest.cbegin(), shortest.cend(), [](const Action &action) {
         return action.kind == Action::ClickOption && action.name == QLatin1String("optNoDelay");
     }));
+}
+
+void TestStress::checkerTakesTheWordsOfATextWithoutQuotes_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArrayList>("received"); // followed by "-next"
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("blanks") << QByteArray("a b") << QByteArrayList{"a", "b"} << true;
+    QTest::newRow("runs and ends") << QByteArray(" a\t \tb ") << QByteArrayList{"a", "b"} << true;
+    QTest::newRow("a line break is no blank") << QByteArray("x  \n") << QByteArrayList{"x", "\n"} << true;
+    QTest::newRow("only blanks") << QByteArray(" \t") << QByteArrayList{} << true;
+    QTest::newRow("a word with a blank") << QByteArray("a b") << QByteArrayList{"a b"} << false;
+    QTest::newRow("a word with a tab") << QByteArray("a\tb") << QByteArrayList{"a\tb"} << false;
+    QTest::newRow("a word missing") << QByteArray("a b") << QByteArrayList{"a"} << false;
+    QTest::newRow("an empty word") << QByteArray("a b") << QByteArrayList{"a", "", "b"} << false;
+}
+
+// The checker's own rule for the words of a custom text, on hand-written rows: it takes exactly the text's
+// words and no more.
+void TestStress::checkerTakesTheWordsOfATextWithoutQuotes()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArrayList, received);
+    QFETCH(bool, taken);
+    const qsizetype words = received.size();
+    received << "-next";
+    qsizetype at = 0;
+    QCOMPARE(takeWordsOf(text, received, &at), taken);
+    if (taken)
+        QCOMPARE(at, words);
 }
 
 QTEST_MAIN(TestStress)
