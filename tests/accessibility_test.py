@@ -268,8 +268,13 @@ class AccessibilityTest(unittest.TestCase):
             self.skipTest("no second volume to move to")
 
         # Into the volume mounted on usb/ in the directory list.
-        click(wait_for(lambda: one_named(directories, pyatspi.ROLE_LIST_ITEM, "usb")), "b1d")
+        usb = wait_for(lambda: one_named(directories, pyatspi.ROLE_LIST_ITEM, "usb"))
+        click(usb, "b1d")
         shown = wait_for(lambda: volume_shown(drives) == ARGS.second_volume)
+        if not shown and wait_for(lambda: one_named(directories, pyatspi.ROLE_LIST_ITEM, "usb"), timeout=1):
+            # Still in the folder above usb/: a busy machine let the two clicks fall too far apart.
+            click(usb, "b1d")
+            shown = wait_for(lambda: volume_shown(drives) == ARGS.second_volume)
         self.assertTrue(shown, f"after opening usb/ the drive list reads {volume_shown(drives)!r}")
         self.assertEqual(drives.name, "Drive")
 

@@ -549,7 +549,7 @@ struct Model {
     QHash<QString, QByteArray> remembered; // the last folder shown on each drive
     QList<Message> messages;               // shown by the last action
 
-    static Model atStart(const GameTree &tree, const QString &constructionDrive, QStringList drives);
+    static Model atStart(const GameTree &tree, QStringList drives);
     bool allows(const Action &action) const;
     void apply(const Action &action);
     QList<QByteArray> ancestorRows() const;
@@ -567,7 +567,7 @@ private:
     QList<QByteArray> read(const QByteArray &path, Listed kind) const;
 };
 
-Model Model::atStart(const GameTree &tree, const QString &constructionDrive, QStringList drives)
+Model Model::atStart(const GameTree &tree, QStringList drives)
 {
     Model model;
     for (const OptionButton &button : optionButtons) {
@@ -582,10 +582,8 @@ Model Model::atStart(const GameTree &tree, const QString &constructionDrive, QSt
     drives.removeDuplicates();
     drives.sort();
     model.mountPoints = model.drives = drives;
-    // The drive list remembers the working folder on the volume that held it when the list was made, and
-    // the load shows that folder on the drive that holds it now.
+    // The load shows the working folder on the drive that holds it.
     const QByteArray working = tree.workingFolder();
-    model.remembered[constructionDrive] = working;
     model.drive = model.volumeHolding(working);
     model.remembered[model.drive] = working;
     model.folder = model.fileFolder = working;
@@ -912,22 +910,17 @@ void Session::start()
 {
     m_driver.close(); // the old window goes first, as when the launcher is closed and started again
     m_messages.clear();
-    QString constructionDrive;
-    QStringList volumes;
+    const QStringList volumes = m_tree.volumes();
     m_driver.open([&](Quibrel &window) {
-        // Volumes of our own in the tree, and the one that held the working folder when the drive list was
-        // made.
-        auto drives = controlOf<DriveList>(&window, "DriveBox");
-        constructionDrive = drives->drive();
-        volumes = m_tree.volumes() << constructionDrive;
-        drives->setDrives(volumes);
+        // Volumes of our own in the tree.
+        controlOf<DriveList>(&window, "DriveBox")->setDrives(volumes);
         m_messages.setNextAnswer(QMessageBox::Ok);
     });
     if (!m_driver.window()->isVisible())
         fail(QStringLiteral("the window is not shown"));
     auto drives = m_driver.find<DriveList>("DriveBox");
     waitForLists();
-    m_model = Model::atStart(m_tree, constructionDrive, volumes);
+    m_model = Model::atStart(m_tree, volumes);
     m_model.drives = drives->drives(); // as shown: the keys step through them in that order
     check();
 }

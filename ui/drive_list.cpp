@@ -2,7 +2,6 @@
 
 #include "accessible_interface.h"
 #include "files/directory_scan.h"
-#include "files/file_system.h"
 #include "files/mount_table.h"
 #include "ui/pictures/pictures.h"
 
@@ -99,11 +98,6 @@ DriveList::DriveList(QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::announceChange);
     refresh();
-    QString error;
-    const QString workingDirectory = currentWorkingDirectory(&error);
-    if (!workingDirectory.isEmpty())
-        rememberDirectory(workingDirectory);
-    chooseRowSilently(rowOfVolumeHolding(workingDirectory.isEmpty() ? root : workingDirectory));
 }
 
 QString DriveList::drive() const

@@ -13,7 +13,7 @@ class DriveList : public QComboBox {
     Q_OBJECT
 
 public:
-    // Lists the mounted volumes and chooses the one holding the working directory (without changed()).
+    // Lists the mounted volumes and chooses none: the window chooses where the browser starts.
     explicit DriveList(QWidget *parent = nullptr);
 
     // The mount point of the chosen volume.

@@ -169,9 +169,7 @@ void Quibrel::Form_Load()
     QString directory = workingDirectoryOrTell();
     if (directory.isEmpty())
         directory = QDir::rootPath(); // the browser still needs a place to start
-    auto drives = get<DriveList>("DriveBox");
-    drives->rememberDirectory(directory);
-    drives->setDrive(directory);
+    get<DriveList>("DriveBox")->followDirectory(directory);
     QString reason;
     if (!get<DirectoryList>("DirBox")->setPath(directory, &reason))
         tellFolderCannotBeOpened(directory, reason);
