@@ -9,6 +9,7 @@
 #include "tab_control.h"
 
 #include "files/file_system.h"
+#include "fonts/face_aliases.h"
 #include "launch/command_line.h"
 #include "launch/play.h"
 #include "sound/multimedia_control.h"
@@ -42,13 +43,18 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
 const QString soundFile = QStringLiteral("D:\\VUD\\MUSIQUES\\WAVE\\NEWSTING.WAV");
 const QString gamePattern = QStringLiteral("*.gb");
 
-// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them.
+// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them, as other
+// names of theirs when they are installed, else as substitutes.
 void substituteMissingFonts()
 {
-    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
-                               {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
-    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")})
-        QFont::insertSubstitutions(gothic, {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
+    if (!aliasFace(QStringLiteral("Fixedsys"), QStringLiteral("Terminus (TTF)")))
+        QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
+                                   {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
+    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")}) {
+        if (!aliasFace(gothic, QStringLiteral("Blankenburg_UNZ1A")))
+            QFont::insertSubstitutions(gothic,
+                                       {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
+    }
 }
 
 // Fixed captions are plain ASCII, which the layout's faces hold: their controls can do without merging in
@@ -111,7 +117,8 @@ void useCustom(QLineEdit *box)
 
 } // namespace
 
-Quibrel::Quibrel(QWidget *parent) : QWidget(parent)
+Quibrel::Quibrel(QWidget *parent)
+    : QWidget(parent)
 {
     static const bool accessibleInstalled = [] {
         QAccessible::installFactory(windowAccessible);
@@ -417,10 +424,9 @@ void Quibrel::Form_Load()
 
 void Quibrel::cmdPlay_Click()
 {
-    const PlayFrontEnd frontEnd{[this](const QString &text, const QString &title) {
-                                    MessageBox::critical(this, text, title);
-                                },
-                                [this] { MMControl1->setCommand(QStringLiteral("Close")); }};
+    const PlayFrontEnd frontEnd{
+        [this](const QString &text, const QString &title) { MessageBox::critical(this, text, title); },
+        [this] { MMControl1->setCommand(QStringLiteral("Close")); }};
     play(settings(), frontEnd);
 }
 
