@@ -5,7 +5,6 @@
 #include "files/file_system.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace quibrel {
 
@@ -69,19 +68,31 @@ MultimediaControl::State MultimediaControl::state() const
     return m_state;
 }
 
+// Read by hand rather than with a regular expression: the start-up would map and set up the expression
+// library for this one look-up.
 QString MultimediaControl::localPath(const QString &fileName, const QString &drivesRoot)
 {
-    static const QRegularExpression drivePath(QStringLiteral("^([A-Za-z]):(.*)$"));
-    const QRegularExpressionMatch match = drivePath.match(fileName);
-    if (!match.hasMatch())
+    const bool onDrive = fileName.size() >= 2 && fileName.at(1) == QLatin1Char(':') &&
+                         fileName.at(0).isLetter() && fileName.at(0).unicode() < 0x80;
+    if (!onDrive)
         return fileName;
 
-    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
-    const QStringList components =
-        QStringList{match.captured(1).toLower()} + match.captured(2).split(separators, Qt::SkipEmptyParts);
+    QStringList components{fileName.left(1).toLower()};
+    QString component;
+    for (const QChar c : QStringView(fileName).mid(2)) {
+        if (c != QLatin1Char('\\') && c != QLatin1Char('/')) {
+            component += c;
+        } else if (!component.isEmpty()) {
+            components << component;
+            component.clear();
+        }
+    }
+    if (!component.isEmpty())
+        components << component;
+
     QString path = drivesRoot;
-    for (const QString &component : components) {
-        const QString entry = entryIgnoringCase(path, component);
+    for (const QString &name : components) {
+        const QString entry = entryIgnoringCase(path, name);
         if (entry.isEmpty())
             return {};
         path += QLatin1Char('/') + entry;
