@@ -5,6 +5,7 @@
 #include "drive_list.h"
 #include "file_list.h"
 #include "message_box.h"
+#include "pictures/pictures.h"
 #include "stored_layout.h"
 #include "tab_control.h"
 
@@ -129,7 +130,7 @@ Quibrel::Quibrel(QWidget *parent)
     const WindowLayout &window = windowLayout();
     setObjectName(QString::fromLatin1(window.name));
     setWindowTitle(QString::fromLatin1(window.caption));
-    setWindowIcon(QIcon(QString::fromLatin1(window.icon)));
+    setWindowIcon(pictures::icon(window.icon));
     resize(pixels(window.clientWidth), pixels(window.clientHeight));
     createControls();
     findControls();
@@ -167,12 +168,12 @@ QObject *Quibrel::createControl(const ControlLayout &layout, QWidget *container)
         return new MultimediaControl(this);
     case ControlKind::PictureBox: {
         auto box = new PictureBox(container);
-        box->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        box->setPicture(pictures::pixmap(layout.picture));
         return box;
     }
     case ControlKind::Image: {
         auto image = new ImageBox(container);
-        image->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        image->setPicture(pictures::pixmap(layout.picture));
         return image;
     }
     case ControlKind::CommandButton: {
