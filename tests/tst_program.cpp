@@ -1,11 +1,14 @@
 // The real program on a real X server with a window manager, driven from outside as a person would.
 
+#include "launch/play.h"
 #include "stub_emulator.h"
 #include "support/sound_server.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -68,6 +71,7 @@ private slots:
     void playStartsTheEmulator();
     void quitEndsTheProgram();
     void closingTheWindowEndsTheProgram();
+    void messageBoxInTheSystemFont();
     void noSoundLibraryWithoutTheSoundFile();
     void upWhateverStandsAtTheSoundPath_data();
     void upWhateverStandsAtTheSoundPath();
@@ -191,6 +195,30 @@ void TestProgram::closingTheWindowEndsTheProgram()
     QCOMPARE(m_program->exitCode(), 0);
 }
 
+// The window is built with its own font as the application's, and the system font is put back before
+// anything is shown: a message box is laid out as any program's, to the pixel.
+void TestProgram::messageBoxInTheSystemFont()
+{
+    QMessageBox expected(QMessageBox::Critical, quibrel::errorTitle, quibrel::noGameMessage, QMessageBox::Ok);
+    expected.setTextFormat(Qt::PlainText);
+    expected.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&expected));
+    const QSize expectedSize = expected.size();
+    expected.close();
+
+    clickAt(120 + 72, 472 + 32); // PLAY, with no game selected
+    QString box;
+    QDeadlineTimer deadline(10000);
+    while (box.isEmpty() && !deadline.hasExpired()) {
+        box = run("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                              QString::number(m_program->processId()), "--name", "^Error$"})
+                  .split('\n')
+                  .value(0);
+    }
+    QVERIFY(!box.isEmpty());
+    QCOMPARE(QSize(xwininfoValue(box, "Width"), xwininfoValue(box, "Height")), expectedSize);
+}
+
 // The usual start: no sound file, so none of the libraries that only playing it needs is mapped by the time
 // the window is there.
 void TestProgram::noSoundLibraryWithoutTheSoundFile()
@@ -300,5 +328,13 @@ void TestProgram::soundModuleAsInstalled()
     QCOMPARE(m_program->exitCode(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestProgram)
+// The test draws a message box of its own to compare with the program's: on the X server when there is one.
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_program.moc"
