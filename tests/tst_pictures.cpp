@@ -366,6 +366,9 @@ void TestPictures::readyToDrawAsTheFiles_data()
     QTest::newRow("window icon") << QString::fromLatin1(pictures::windowIcon);
     QTest::newRow("picture-box bitmap") << QString::fromLatin1(pictures::zorvel);
     QTest::newRow("arrow bitmap") << QString::fromLatin1(pictures::arrow);
+    QTest::newRow("drive icon") << QString::fromLatin1(pictures::driveIcon);
+    QTest::newRow("open folder icon") << QString::fromLatin1(pictures::openFolderIcon);
+    QTest::newRow("closed folder icon") << QString::fromLatin1(pictures::closedFolderIcon);
 }
 
 // Decoded at build time, the pictures are the very pixels that reading their files gives, in the same format,

@@ -136,8 +136,8 @@ private:
 
 DirectoryList::DirectoryList(QWidget *parent)
     : QListView(parent)
-    , m_model(new DirectoryModel(QIcon(QString::fromLatin1(pictures::openFolderIcon)),
-                                 QIcon(QString::fromLatin1(pictures::closedFolderIcon)), this))
+    , m_model(new DirectoryModel(pictures::icon(pictures::openFolderIcon),
+                                 pictures::icon(pictures::closedFolderIcon), this))
     , m_scanner(new DirectoryScanner(this))
 {
     setModel(m_model);

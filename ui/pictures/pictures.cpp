@@ -15,7 +15,7 @@ QImage image(const char *picture)
             return QImage(embedded.pixels, embedded.width, embedded.height, embedded.bytesPerLine,
                           embedded.format);
     }
-    return QImage(QString::fromLatin1(picture));
+    return QImage();
 }
 
 QPixmap pixmap(const char *picture)
