@@ -1,6 +1,8 @@
-// Decodes the window's pictures at build time and writes them as C++ arrays of pixels, in the very format the
-// image reader gives them: the program draws them without reading a file, probing image formats or loading
-// an image plugin at start-up, and draws the same pixels as if it had read the files itself.
+// Decodes the window's pictures at build time and writes them as C++ arrays of pixels, in the format the
+// image reader gives them, except that opaque pictures keep three bytes a pixel (the program draws them as
+// they are, a quarter less of its memory for them): the program draws them without reading a file, probing
+// image formats or loading an image plugin at start-up, and draws the same pixels as if it had read the files
+// itself.
 //
 //   embed_pictures OUTPUT.cpp PICTURE...    (each named ":/FILE NAME" in the program, as in pictures.h)
 
@@ -24,7 +26,9 @@ int main(int argc, char *argv[])
     for (int i = 2; i < argc; ++i) {
         const QString path = QString::fromLocal8Bit(argv[i]);
         QImageReader reader(path);
-        const QImage image = reader.read();
+        QImage image = reader.read();
+        if (image.format() == QImage::Format_RGB32)
+            image.convertTo(QImage::Format_RGB888);
         if (image.isNull()) {
             std::fprintf(stderr, "embed_pictures: cannot read %s: %s\n", argv[i],
                          qPrintable(reader.errorString()));

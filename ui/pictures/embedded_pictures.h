@@ -4,7 +4,8 @@
 
 namespace quibrel::pictures {
 
-// A picture decoded at build time (embed_pictures): its pixels as the image reader gave them.
+// A picture decoded at build time (embed_pictures): its pixels as the image reader gave them, 24 bits for an
+// opaque picture.
 struct EmbeddedPicture {
     const char *name; // as in pictures.h
     const uchar *pixels;

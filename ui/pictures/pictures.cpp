@@ -18,9 +18,13 @@ QImage image(const char *picture)
     return QImage();
 }
 
+// An opaque picture stays in 24 bits, so that the pixmap shares the program's pixels rather than a converted
+// copy; the others are prepared for drawing as any pixmap is.
 QPixmap pixmap(const char *picture)
 {
-    return QPixmap::fromImage(image(picture));
+    const QImage pixels = image(picture);
+    return QPixmap::fromImage(pixels, pixels.format() == QImage::Format_RGB888 ? Qt::NoFormatConversion
+                                                                               : Qt::AutoColor);
 }
 
 QIcon icon(const char *picture)

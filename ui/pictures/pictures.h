@@ -2,8 +2,8 @@
 
 // The window's pictures and the lists' icons, compiled into the program from ui/pictures (drawn by
 // tools/make-artwork). Link quibrel_pictures to have them. They are decoded at build time, ready to draw: no
-// file is read, no image format probed and no image plugin loaded for them at start-up. The names are those of
-// their files in ui/pictures.
+// file is read, no image format probed and no image plugin loaded for them at start-up. The names are those
+// of their files in ui/pictures.
 
 #include <QIcon>
 #include <QImage>
