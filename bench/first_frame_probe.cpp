@@ -2,8 +2,10 @@
 // the screen (maximized), has been painted all over. Prints the time from just before the process was
 // spawned to that moment, and the process's peak resident memory at that moment, then ends the program.
 //
-//   bench_first_frame_probe PROGRAM [ARGUMENTS...]
+//   bench_first_frame_probe [--terminate] PROGRAM [ARGUMENTS...]
 //   -> "first_frame_ms <ms>" and "peak_rss_kib <KiB>" on standard output; exit status 0
+// --terminate ends the program with SIGTERM and waits for it, instead of SIGKILL: a profiler that the
+// program runs under (valgrind --tool=callgrind) then writes what it counted up to the first frame.
 //
 // Nothing is asked of the program: it is watched from outside. New windows are seen as they are created
 // (SubstructureNotify on the root window); each gets a DAMAGE object at once, long before a window
@@ -64,7 +66,7 @@ long peakRssKib(pid_t pid)
 class Probe {
 public:
     bool connect();
-    int run(char **command);
+    int run(char **command, bool terminate);
 
 private:
     void watch(xcb_window_t window, int width, int height);
@@ -168,7 +170,7 @@ bool Probe::damaged(const xcb_damage_notify_event_t *event)
     return watched.paintedCount == long(watched.width) * watched.height;
 }
 
-int Probe::run(char **command)
+int Probe::run(char **command, bool terminate)
 {
     const double started = nowMs();
     if (int error = posix_spawnp(&m_child, command[0], nullptr, nullptr, command, environ)) {
@@ -176,7 +178,7 @@ int Probe::run(char **command)
         return 1;
     }
     double painted = -1;
-    const double deadline = started + 30000;
+    const double deadline = started + (terminate ? 600000 : 30000); // a profiled program is slow
     const int fd = xcb_get_file_descriptor(m_connection);
     while (painted < 0 && nowMs() < deadline) {
         int status;
@@ -213,13 +215,12 @@ int Probe::run(char **command)
         poll(&watch, 1, 5);
     }
     const long rss = peakRssKib(m_child);
-    kill(m_child, SIGKILL);
+    kill(m_child, terminate ? SIGTERM : SIGKILL);
     int status;
     while (waitpid(m_child, &status, 0) < 0 && errno == EINTR) {
     }
     if (painted < 0) {
-        std::fprintf(stderr, "first_frame_probe: no painted maximized window of %s within 30 s\n",
-                     command[0]);
+        std::fprintf(stderr, "first_frame_probe: no painted maximized window of %s in time\n", command[0]);
         return 1;
     }
     std::printf("first_frame_ms %.3f\npeak_rss_kib %ld\n", painted - started, rss);
@@ -233,12 +234,13 @@ int Probe::run(char **command)
 int main(int argc, char **argv)
 {
     using namespace quibrel::bench;
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [ARGUMENTS...]\n", argv[0]);
+    const bool terminate = argc > 1 && std::strcmp(argv[1], "--terminate") == 0;
+    if (argc < 2 + terminate) {
+        std::fprintf(stderr, "usage: %s [--terminate] PROGRAM [ARGUMENTS...]\n", argv[0]);
         return 2;
     }
     Probe probe;
     if (!probe.connect())
         return 1;
-    return probe.run(argv + 1);
+    return probe.run(argv + 1 + terminate, terminate);
 }

@@ -1,16 +1,10 @@
 #include "multimedia_control.h"
 
-#include "wave_decoder.h"
+#include "sound_module.h"
 
 #include "files/file_system.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QMediaDevices>
-#include <QRegularExpression>
-
-#include <optional>
+#include <QFileInfo>
 
 namespace quibrel {
 
@@ -26,14 +20,9 @@ bool isWaveAudio(const QString &deviceType)
 MultimediaControl::MultimediaControl(QObject *parent)
     : QObject(parent)
 {
-    m_endOfSound.setSingleShot(true);
-    connect(&m_endOfSound, &QTimer::timeout, this, &MultimediaControl::soundEnded);
 }
 
-MultimediaControl::~MultimediaControl()
-{
-    releaseOutput();
-}
+MultimediaControl::~MultimediaControl() = default;
 
 // The notify and wait flags are kept but change nothing: "Open" always completes before it returns,
 // "Play" never waits, and no completion notice is ever given.
@@ -79,19 +68,31 @@ MultimediaControl::State MultimediaControl::state() const
     return m_state;
 }
 
+// Read by hand rather than with a regular expression: the start-up would map and set up the expression
+// library for this one look-up.
 QString MultimediaControl::localPath(const QString &fileName, const QString &drivesRoot)
 {
-    static const QRegularExpression drivePath(QStringLiteral("^([A-Za-z]):(.*)$"));
-    const QRegularExpressionMatch match = drivePath.match(fileName);
-    if (!match.hasMatch())
+    const bool onDrive = fileName.size() >= 2 && fileName.at(1) == QLatin1Char(':') &&
+                         fileName.at(0).isLetter() && fileName.at(0).unicode() < 0x80;
+    if (!onDrive)
         return fileName;
 
-    static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
-    const QStringList components =
-        QStringList{match.captured(1).toLower()} + match.captured(2).split(separators, Qt::SkipEmptyParts);
+    QStringList components{fileName.left(1).toLower()};
+    QString component;
+    for (const QChar c : QStringView(fileName).mid(2)) {
+        if (c != QLatin1Char('\\') && c != QLatin1Char('/')) {
+            component += c;
+        } else if (!component.isEmpty()) {
+            components << component;
+            component.clear();
+        }
+    }
+    if (!component.isEmpty())
+        components << component;
+
     QString path = drivesRoot;
-    for (const QString &component : components) {
-        const QString entry = entryIgnoringCase(path, component);
+    for (const QString &name : components) {
+        const QString entry = entryIgnoringCase(path, name);
         if (entry.isEmpty())
             return {};
         path += QLatin1Char('/') + entry;
@@ -103,34 +104,20 @@ void MultimediaControl::open()
 {
     if (m_state != State::Closed || !isWaveAudio(m_deviceType))
         return;
+    // Only a regular file is worth loading the sound module for.
     const QString path = localPath(m_fileName);
-    if (path.isEmpty())
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
-    std::optional<Wave> wave = decodeWave(path);
-    if (!wave)
+    std::unique_ptr<SoundOutput> output = SoundModule::createOutput([this] { soundEnded(); });
+    if (!output || !output->open(path))
         return;
-    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
-    if (output.isNull() || !output.isFormatSupported(wave->format))
-        return;
-
-    m_samples = std::move(wave->samples);
-    m_samplesDevice.setBuffer(&m_samples);
-    m_samplesDevice.open(QIODevice::ReadOnly);
-    m_sink = std::make_unique<QAudioSink>(output, wave->format);
-    // Queued, so that the output may be released in reply to the end of the sound without being
-    // destroyed inside its own signal.
-    connect(m_sink.get(), &QAudioSink::stateChanged, this, &MultimediaControl::sinkStateChanged,
-            Qt::QueuedConnection);
+    m_output = std::move(output);
     setState(State::Ready);
 }
 
 void MultimediaControl::play()
 {
-    if (m_state != State::Ready)
-        return;
-    m_samplesDevice.seek(0);
-    m_sink->start(&m_samplesDevice);
-    if (m_sink->state() == QAudio::StoppedState)
+    if (m_state != State::Ready || !m_output->play())
         return;
     setState(State::Playing);
 }
@@ -139,50 +126,14 @@ void MultimediaControl::close()
 {
     if (m_state == State::Closed)
         return;
-    releaseOutput();
+    m_output.reset();
     setState(State::Closed);
-}
-
-// The output has taken the whole sound (or the sound server dropped it). What the server still holds plays
-// on, for at most the output's buffer: stopping before then would cut the end of the sound.
-void MultimediaControl::sinkStateChanged()
-{
-    if (m_state != State::Playing || !m_sink)
-        return;
-    switch (m_sink->state()) {
-    case QAudio::IdleState: {
-        const qint64 heldMs = m_sink->format().durationForBytes(m_sink->bufferSize()) / 1000;
-        m_endOfSound.start(int(heldMs) + endMarginMs);
-        break;
-    }
-    case QAudio::StoppedState:
-        if (m_sink->error() != QAudio::NoError)
-            soundEnded();
-        break;
-    default:
-        m_endOfSound.stop();
-        break;
-    }
 }
 
 // The sound has played to its end: the device stays open, ready to play again.
 void MultimediaControl::soundEnded()
 {
-    m_endOfSound.stop();
-    m_sink->stop();
     setState(State::Ready);
-}
-
-void MultimediaControl::releaseOutput()
-{
-    m_endOfSound.stop();
-    if (m_sink) {
-        m_sink->disconnect(this);
-        m_sink->stop();
-        m_sink.reset();
-    }
-    m_samplesDevice.close();
-    m_samples.clear();
 }
 
 void MultimediaControl::setState(State state)

@@ -1,22 +1,18 @@
 #pragma once
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <memory>
 
-QT_BEGIN_NAMESPACE
-class QAudioSink;
-QT_END_NAMESPACE
-
 namespace quibrel {
+
+class SoundOutput;
 
 // The window's hidden multimedia control: it takes a few settings and the commands "Open", "Play" and
 // "Close", and plays one wave file on the default audio output. A command that cannot be carried out
-// changes nothing and tells nobody; the program never reads an outcome back.
+// changes nothing and tells nobody; the program never reads an outcome back. The sound itself is played by
+// the sound module, loaded by the first "Open" that finds its file.
 class MultimediaControl : public QObject {
     Q_OBJECT
 public:
@@ -51,9 +47,7 @@ private:
     void open();
     void play();
     void close();
-    void sinkStateChanged();
     void soundEnded();
-    void releaseOutput();
     void setState(State state);
 
     bool m_notify = false;
@@ -62,13 +56,7 @@ private:
     QString m_deviceType;
     QString m_fileName;
     State m_state = State::Closed;
-    QByteArray m_samples;
-    QBuffer m_samplesDevice;
-    std::unique_ptr<QAudioSink> m_sink;
-    // Runs from the moment the output has taken the last of the sound until the server has played it.
-    QTimer m_endOfSound;
-    // Beyond the output's buffer: the server's own hand-over to the sound card.
-    static constexpr int endMarginMs = 30;
+    std::unique_ptr<SoundOutput> m_output; // while Ready or Playing
 };
 
 } // namespace quibrel

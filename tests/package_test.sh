@@ -33,6 +33,9 @@ for file in /usr/bin/quibrel \
     /usr/share/icons/hicolor/scalable/apps/$app_id.svg; do
     check "the package installs $file" package_owns "$file"
 done
+sound_module="$(dpkg -L quibrel | grep '/quibrel/quibrel-sound\.so$' | head -1)"
+check "the package installs the sound module under /usr/lib ($sound_module)" \
+    grep -q '^/usr/lib/' <<<"$sound_module"
 for dependency in fonts-terminus fonts-blankenburg libqt6widgets6 libqt6multimedia6 libsndfile1; do
     check "the package depends on $dependency" depends_on "$dependency"
 done
@@ -75,6 +78,22 @@ if [ -n "$window" ]; then
         status=$?
     fi
     check "closing the window ends the program with status 0 (status: $status)" test "$status" = 0
+fi
+
+# With the start-up sound in place (a drive D: of its own, in a mount namespace of its own), the installed
+# program finds its sound module.
+if [ "$(id -u)" -eq 0 ] && command -v sox >/dev/null; then
+    sox -n -r 22050 -b 16 "$folder/sting.wav" synth 3 sine 440
+    (cd "$folder" && exec unshare --mount --propagation private sh -c \
+        'set -e; mount -t tmpfs drives /mnt; mkdir -p /mnt/d/VUD/MUSIQUES/WAVE
+         cp "$1" /mnt/d/VUD/MUSIQUES/WAVE/NEWSTING.WAV; exec "$0"' /usr/bin/quibrel "$folder/sting.wav") \
+        >>"$folder/program.log" 2>&1 &
+    program=$!
+    session_pids+=($program)
+    window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$program" --name '^Quibrel! v0\.2$' | head -1)"
+    check "with the start-up sound there, the installed program loads its sound module" \
+        grep -q "$sound_module" "/proc/$program/maps"
+    kill "$program" 2>/dev/null
 fi
 if [ "$failures" -ne 0 ]; then
     echo "The program's output:"

@@ -160,7 +160,8 @@ void TestHighDpi::picturesStayCrisp()
     QFETCH(QString, name);
     QFETCH(QString, picture);
     QFETCH(QSize, deviceSize);
-    const QImage source = QImage(picture).convertToFormat(QImage::Format_RGB32);
+    const QImage source =
+        pictures::image(picture.toLatin1().constData()).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!source.isNull());
     auto control = qobject_cast<QWidget *>(m_window->control(name));
     QVERIFY(control);

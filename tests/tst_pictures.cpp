@@ -22,9 +22,15 @@ constexpr int iconPaletteAt = iconHeaderAt + 40;
 constexpr int iconPixelsAt = iconPaletteAt + 16 * 4;
 constexpr int iconMaskAt = iconPixelsAt + 512;
 
-QByteArray embedded(const char *path)
+// The picture's file as committed in ui/pictures (its name without the leading ":/").
+QString sourceFile(const char *picture)
 {
-    QFile file(QString::fromLatin1(path));
+    return QStringLiteral(QUIBREL_PICTURES_DIR "/") + QString::fromLatin1(picture).mid(2);
+}
+
+QByteArray fileBytes(const char *picture)
+{
+    QFile file(sourceFile(picture));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -43,9 +49,10 @@ qint32 s32(const QByteArray &bytes, int at)
     return qFromLittleEndian<qint32>(bytes.constData() + at);
 }
 
+// The picture as the program has it, ready to draw.
 QImage embeddedImage(const char *path)
 {
-    return QImage(QString::fromLatin1(path)).convertToFormat(QImage::Format_ARGB32);
+    return pictures::image(path).convertToFormat(QImage::Format_ARGB32);
 }
 
 // The first and last red column of a row of the arrow and how many red pixels the row holds.
@@ -115,6 +122,9 @@ private slots:
     void zorvelShowsRedTitleAndYellowEyes();
     void listIcons_data();
     void listIcons();
+    void readyToDrawAsTheFiles_data();
+    void readyToDrawAsTheFiles();
+    void windowIconAsTheFile();
 };
 
 void TestPictures::fileSizesAndDepths_data()
@@ -146,7 +156,7 @@ void TestPictures::fileSizesAndDepths()
     QFETCH(int, height);
     QFETCH(int, bitsPerPixel);
 
-    const QByteArray file = embedded(path.toLatin1().constData());
+    const QByteArray file = fileBytes(path.toLatin1().constData());
     QCOMPARE(file.size(), bytes);
     QCOMPARE(u32(file, headerAt), 40u); // header size
     QCOMPARE(s32(file, headerAt + 4), width);
@@ -156,7 +166,7 @@ void TestPictures::fileSizesAndDepths()
     QCOMPARE(u32(file, headerAt + 16), 0u); // no compression
 
     // And the picture decodes to what the window shows.
-    const QImage image(path);
+    const QImage image(sourceFile(path.toLatin1().constData()));
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), QSize(width, height));
 }
@@ -179,7 +189,7 @@ void TestPictures::bitmapFileHeaders()
     QFETCH(int, rowBytes);
     QFETCH(int, rows);
 
-    const QByteArray file = embedded(path.toLatin1().constData());
+    const QByteArray file = fileBytes(path.toLatin1().constData());
     QCOMPARE(file.left(2), QByteArray("BM"));
     QCOMPARE(int(u32(file, 2)), file.size());
     QCOMPARE(u32(file, 10), 54u); // pixels right after the two headers: no palette
@@ -191,7 +201,7 @@ void TestPictures::bitmapFileHeaders()
 
 void TestPictures::iconDirectory()
 {
-    const QByteArray file = embedded(pictures::windowIcon);
+    const QByteArray file = fileBytes(pictures::windowIcon);
     QCOMPARE(u16(file, 0), quint16(0)); // reserved
     QCOMPARE(u16(file, 2), quint16(1)); // an icon, not a cursor
     QCOMPARE(u16(file, 4), quint16(1)); // one image
@@ -205,7 +215,7 @@ void TestPictures::iconDirectory()
 
 void TestPictures::iconPalette()
 {
-    const QByteArray file = embedded(pictures::windowIcon);
+    const QByteArray file = fileBytes(pictures::windowIcon);
     const QRgb standard[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
                                0x008080, 0xc0c0c0, 0x808080, 0xff0000, 0x00ff00, 0xffff00,
                                0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
@@ -219,7 +229,7 @@ void TestPictures::iconPalette()
 
 void TestPictures::iconIsRedLetteringOnOpaqueBlack()
 {
-    const QByteArray file = embedded(pictures::windowIcon);
+    const QByteArray file = fileBytes(pictures::windowIcon);
     QSet<int> used;
     for (int at = iconPixelsAt; at < iconMaskAt; ++at) {
         used.insert(quint8(file.at(at)) >> 4);
@@ -350,5 +360,42 @@ void TestPictures::listIcons()
     QVERIFY(countPixels(image, image.rect(), [](QRgb c) { return c == black; }) > 20);
 }
 
-QTEST_GUILESS_MAIN(TestPictures)
+void TestPictures::readyToDrawAsTheFiles_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("window icon") << QString::fromLatin1(pictures::windowIcon);
+    QTest::newRow("picture-box bitmap") << QString::fromLatin1(pictures::zorvel);
+    QTest::newRow("arrow bitmap") << QString::fromLatin1(pictures::arrow);
+    QTest::newRow("drive icon") << QString::fromLatin1(pictures::driveIcon);
+    QTest::newRow("open folder icon") << QString::fromLatin1(pictures::openFolderIcon);
+    QTest::newRow("closed folder icon") << QString::fromLatin1(pictures::closedFolderIcon);
+}
+
+// Decoded at build time, the pictures are the very pixels that reading their files gives (an opaque one in 24
+// bits), and make pixmaps of the same pixels: the window draws what it drew when it read the files.
+void TestPictures::readyToDrawAsTheFiles()
+{
+    QFETCH(QString, picture);
+    const QByteArray name = picture.toLatin1();
+    const QImage fromFile(sourceFile(name.constData()));
+    QVERIFY(!fromFile.isNull());
+
+    const QImage ready = pictures::image(name.constData());
+    QCOMPARE(ready.format(), fromFile.hasAlphaChannel() ? fromFile.format() : QImage::Format_RGB888);
+    QCOMPARE(ready.convertToFormat(fromFile.format()), fromFile);
+    const auto drawn = [](const QPixmap &pixmap) {
+        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    QCOMPARE(drawn(pictures::pixmap(name.constData())), drawn(QPixmap::fromImage(fromFile)));
+}
+
+void TestPictures::windowIconAsTheFile()
+{
+    const QIcon fromFile(sourceFile(pictures::windowIcon));
+    const QIcon ready = pictures::icon(pictures::windowIcon);
+    QCOMPARE(ready.availableSizes(), fromFile.availableSizes());
+    QCOMPARE(ready.pixmap(32).toImage(), fromFile.pixmap(32).toImage());
+}
+
+QTEST_MAIN(TestPictures)
 #include "tst_pictures.moc"

@@ -130,8 +130,8 @@ private:
 
 DirectoryList::DirectoryList(QWidget *parent)
     : FolderList(EntryKind::Directories, parent)
-    , m_model(new DirectoryModel(QIcon(QString::fromLatin1(pictures::openFolderIcon)),
-                                 QIcon(QString::fromLatin1(pictures::closedFolderIcon)), this))
+    , m_model(new DirectoryModel(pictures::icon(pictures::openFolderIcon),
+                                 pictures::icon(pictures::closedFolderIcon), this))
 {
     setModel(m_model);
     setItemDelegate(new IndentingDelegate(this));

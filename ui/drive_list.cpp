@@ -141,7 +141,7 @@ void DriveList::refresh()
 void DriveList::setDrives(const QStringList &mountPoints)
 {
     const QString chosen = drive();
-    const QIcon icon(QString::fromLatin1(pictures::driveIcon));
+    const QIcon icon = pictures::icon(pictures::driveIcon);
     m_filling = true;
     clear();
     for (const QString &mountPoint : sortedWithRoot(mountPoints))

@@ -7,10 +7,12 @@
 #include "stored_layout.h"
 #include "tab_control.h"
 
+#include "fonts/face_aliases.h"
+#include "pictures/pictures.h"
+
 #include "sound/multimedia_control.h"
 
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,13 +23,18 @@ namespace quibrel {
 
 namespace {
 
-// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them.
+// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them, as other
+// names of theirs when they are installed, else as substitutes.
 void substituteMissingFonts()
 {
-    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
-                               {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
-    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")})
-        QFont::insertSubstitutions(gothic, {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
+    if (!aliasFace(QStringLiteral("Fixedsys"), QStringLiteral("Terminus (TTF)")))
+        QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
+                                   {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
+    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")}) {
+        if (!aliasFace(gothic, QStringLiteral("Blankenburg_UNZ1A")))
+            QFont::insertSubstitutions(gothic,
+                                       {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
+    }
 }
 
 // Fixed captions are plain ASCII, which the layout's faces hold: their controls can do without merging in
@@ -86,7 +93,7 @@ Form::Form(QWidget *window)
     const WindowLayout &layout = windowLayout();
     window->setObjectName(QString::fromLatin1(layout.name));
     window->setWindowTitle(QString::fromLatin1(layout.caption));
-    window->setWindowIcon(QIcon(QString::fromLatin1(layout.icon)));
+    window->setWindowIcon(pictures::icon(layout.icon));
     window->resize(pixels(layout.clientWidth), pixels(layout.clientHeight));
     for (const ControlLayout &control : controlLayouts()) {
         const QString containerName = QString::fromLatin1(control.container);
@@ -116,12 +123,12 @@ QObject *Form::createControl(const ControlLayout &layout, QWidget *container)
         return new MultimediaControl(m_window);
     case ControlKind::PictureBox: {
         auto box = new PictureBox(container);
-        box->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        box->setPicture(pictures::pixmap(layout.picture));
         return box;
     }
     case ControlKind::Image: {
         auto image = new ImageBox(container);
-        image->setPicture(QPixmap(QString::fromLatin1(layout.picture)));
+        image->setPicture(pictures::pixmap(layout.picture));
         return image;
     }
     case ControlKind::CommandButton: {
