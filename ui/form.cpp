@@ -37,32 +37,12 @@ void substituteMissingFonts()
     }
 }
 
-// Fixed captions are plain ASCII, which the layout's faces hold: their controls can do without merging in
-// other fonts for missing characters, which spares the start-up looking those fonts up for each face. Boxes,
-// lists and lblGameSelected show what the user typed or the disk holds, which may need those other fonts.
-bool showsFixedCaptionsOnly(const ControlLayout &layout)
-{
-    switch (layout.kind) {
-    case ControlKind::CommandButton:
-    case ControlKind::TabControl:
-    case ControlKind::Frame:
-    case ControlKind::OptionButton:
-        return true;
-    case ControlKind::Label:
-        return qstrcmp(layout.name, "lblGameSelected") != 0;
-    default:
-        return false;
-    }
-}
-
 QFont layoutFont(const ControlLayout &control)
 {
     const FontLayout layout = fontLayout(control.font);
     QFont qfont(QString::fromLatin1(layout.face));
     qfont.setPointSizeF(layout.points);
     qfont.setWeight(QFont::Normal);
-    // Set either way, so that a box inside a frame does not inherit the frame's choice.
-    qfont.setStyleStrategy(showsFixedCaptionsOnly(control) ? QFont::NoFontMerging : QFont::PreferDefault);
     return qfont;
 }
 
