@@ -77,18 +77,10 @@ QString MultimediaControl::localPath(const QString &fileName, const QString &dri
     if (!onDrive)
         return fileName;
 
-    QStringList components{fileName.left(1).toLower()};
-    QString component;
-    for (const QChar c : QStringView(fileName).mid(2)) {
-        if (c != QLatin1Char('\\') && c != QLatin1Char('/')) {
-            component += c;
-        } else if (!component.isEmpty()) {
-            components << component;
-            component.clear();
-        }
-    }
-    if (!component.isEmpty())
-        components << component;
+    const QStringList components =
+        QStringList{fileName.left(1).toLower()} + fileName.mid(2)
+                                                      .replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                                      .split(QLatin1Char('/'), Qt::SkipEmptyParts);
 
     QString path = drivesRoot;
     for (const QString &name : components) {
