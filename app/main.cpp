@@ -1,3 +1,4 @@
+#include "fonts/font_configuration.h"
 #include "ui/quibrel.h"
 #include "ui/stored_layout.h"
 
@@ -20,7 +21,9 @@ QFont buildingFont()
 
 int main(int argc, char *argv[])
 {
+    quibrel::FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
+    fontConfiguration.wait();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quibrel.Quibrel"));
     const QFont systemFont = QApplication::font();
     QApplication::setFont(buildingFont());
