@@ -6,15 +6,18 @@
 
 namespace {
 
-// The layout's text font, as the application's font while the window is built. A line edit lays out its empty
-// text in the application's font as it is made, before the layout gives it its own: with the system font that
-// meant finding and loading a font that nothing on the window shows.
-QFont buildingFont()
+// The window's text font is the application's font: a line edit lays out its empty text in the application's
+// font as it is made, before the layout gives it its own, and with the system font that meant finding and
+// loading a font that nothing on the window shows. Message boxes, menus and tips keep the system's font.
+void useLayoutTextFont()
 {
+    const QFont systemFont = QApplication::font();
     const quibrel::FontLayout layout = quibrel::fontLayout(quibrel::ControlFont::Fixedsys9);
-    QFont font(QString::fromLatin1(layout.face));
-    font.setPointSizeF(layout.points);
-    return font;
+    QFont textFont(QString::fromLatin1(layout.face));
+    textFont.setPointSizeF(layout.points);
+    QApplication::setFont(textFont); // forgets the fonts given to classes of widgets
+    for (const char *className : {"QMessageBox", "QMenu", "QTipLabel"})
+        QApplication::setFont(systemFont, className);
 }
 
 } // namespace
@@ -25,12 +28,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     fontConfiguration.wait();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quibrel.Quibrel"));
-    const QFont systemFont = QApplication::font();
-    QApplication::setFont(buildingFont());
+    useLayoutTextFont();
     // The window owns the sound device: it must go before the application object does.
     quibrel::Quibrel window;
-    // Message boxes, menus and tips keep the system's font.
-    QApplication::setFont(systemFont);
     window.Form_Load();
     window.showMaximized();
     return app.exec();

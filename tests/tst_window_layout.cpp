@@ -35,6 +35,7 @@ private slots:
     void startState();
     void pictures();
     void overlaps();
+    void pageMadeWhenFirstNeeded();
 
 private:
     template <typename T> T *find(const char *name) const { return controlOf<T>(m_window, name); }
@@ -44,6 +45,9 @@ private:
 void TestWindowLayout::init()
 {
     m_window = new Quibrel;
+    // Every control, found by its name: a page's controls are made as they are first asked for.
+    for (const ControlLayout &layout : controlLayouts())
+        QVERIFY2(m_window->control(QString::fromLatin1(layout.name)), layout.name);
 }
 
 void TestWindowLayout::cleanup()
@@ -295,3 +299,29 @@ void TestWindowLayout::overlaps()
 
 QTEST_MAIN(TestWindowLayout)
 #include "tst_window_layout.moc"
+
+// A page's controls are made when the page is first shown or one of them is first asked for, and not before:
+// the window's first picture waits for the controls it shows only.
+void TestWindowLayout::pageMadeWhenFirstNeeded()
+{
+    Quibrel window;
+    const auto made = [&window](const char *name) {
+        return window.findChild<QObject *>(QString::fromLatin1(name)) != nullptr;
+    };
+    QVERIFY(made("TabSettings"));
+    QVERIFY(made("cmdPlay"));
+    for (const char *name : {"DirBox", "frmVerbose", "optVerbose2", "frmVideo", "optBgCustom"})
+        QVERIFY2(!made(name), name);
+
+    QVERIFY(window.control(QStringLiteral("optVerbose2")));
+    QVERIFY(made("frmIfreq")); // the whole page "CPU"
+    QVERIFY(made("txtIfreqCustom"));
+    QVERIFY(!made("frmVideo"));
+
+    auto tabs = controlOf<TabControl>(&window, "TabSettings");
+    tabs->setCurrentPage(6);
+    QCOMPARE(tabs->members(6), QList<QWidget *>{window.findChild<QWidget *>(QStringLiteral("frmVideo"))});
+    QVERIFY(tabs->members(6).first()->isVisibleTo(&window));
+    QVERIFY(!made("frmBg"));
+    QVERIFY(!window.control(QStringLiteral("noSuchControl")));
+}

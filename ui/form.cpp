@@ -66,8 +66,10 @@ QRect pixelRect(int left, int top, int width, int height)
 
 } // namespace
 
-Form::Form(QWidget *window)
+Form::Form(QWidget *window, ControlMade made)
     : m_window(window)
+    , m_made(std::move(made))
+    , m_pageMade(tabLayout().captions.size(), false)
 {
     substituteMissingFonts();
     const WindowLayout &layout = windowLayout();
@@ -75,21 +77,66 @@ Form::Form(QWidget *window)
     window->setWindowTitle(QString::fromLatin1(layout.caption));
     window->setWindowIcon(pictures::icon(layout.icon));
     window->resize(pixels(layout.clientWidth), pixels(layout.clientHeight));
+    // A container comes before its contents, which are on its page.
     for (const ControlLayout &control : controlLayouts()) {
-        const QString containerName = QString::fromLatin1(control.container);
-        QWidget *container =
-            containerName.isEmpty() ? window : qobject_cast<QWidget *>(this->control(containerName));
-        Q_ASSERT_X(container, control.name, "a container comes before its contents");
-        QObject *object = createControl(control, container);
-        object->setObjectName(QString::fromLatin1(control.name));
-        m_controls.insert(object->objectName(), object);
-        if (auto widget = qobject_cast<QWidget *>(object))
-            placeOnContainer(control, widget, container);
+        m_pageOf.insert(QString::fromLatin1(control.name),
+                        control.page >= 0 ? control.page
+                                          : m_pageOf.value(QString::fromLatin1(control.container), -1));
+    }
+    for (const ControlLayout &control : controlLayouts()) {
+        if (m_pageOf.value(QString::fromLatin1(control.name)) < 0)
+            make(control);
     }
     setTabOrder();
 }
 
-QObject *Form::createControl(const ControlLayout &layout, QWidget *container)
+QObject *Form::control(const QString &name) const
+{
+    if (QObject *made = m_controls.value(name))
+        return made;
+    const int page = m_pageOf.value(name, -1);
+    if (page < 0)
+        return nullptr;
+    makePage(page);
+    return m_controls.value(name);
+}
+
+void Form::makeAllPages() const
+{
+    for (int page = 0; page < m_pageMade.size(); ++page)
+        makePage(page);
+}
+
+void Form::makePage(int page) const
+{
+    if (m_pageMade.at(page))
+        return;
+    m_pageMade[page] = true;
+    for (const ControlLayout &control : controlLayouts()) {
+        if (m_pageOf.value(QString::fromLatin1(control.name)) == page)
+            make(control);
+    }
+    setTabOrder();
+}
+
+void Form::make(const ControlLayout &layout) const
+{
+    const QString containerName = QString::fromLatin1(layout.container);
+    QWidget *container = containerName.isEmpty() ? m_window : qobject_cast<QWidget *>(control(containerName));
+    Q_ASSERT_X(container, layout.name, "a container comes before its contents");
+    QObject *object = createControl(layout, container);
+    object->setObjectName(QString::fromLatin1(layout.name));
+    m_controls.insert(object->objectName(), object);
+    if (auto widget = qobject_cast<QWidget *>(object))
+        placeOnContainer(layout, widget, container);
+    if (layout.kind == ControlKind::TabControl) {
+        QObject::connect(static_cast<TabControl *>(object), &TabControl::pageNeeded, m_window,
+                         [this](int page) { makePage(page); });
+    }
+    m_made(object);
+}
+
+QObject *Form::createControl(const ControlLayout &layout, QWidget *container) const
 {
     const QString caption = QString::fromUtf8(layout.caption);
     switch (layout.kind) {
@@ -156,7 +203,7 @@ QObject *Form::createControl(const ControlLayout &layout, QWidget *container)
     Q_UNREACHABLE();
 }
 
-void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidget *container)
+void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidget *container) const
 {
     if (layout.font != ControlFont::NoText)
         widget->setFont(layoutFont(layout));
@@ -179,11 +226,12 @@ void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidge
         static_cast<TabControl *>(widget)->setCurrentPage(tabLayout().storedPage);
 }
 
-void Form::setTabOrder()
+// Over the controls made so far: the order of the others is kept as they come.
+void Form::setTabOrder() const
 {
     std::map<int, QWidget *> byTabIndex;
     for (const ControlLayout &layout : controlLayouts()) {
-        auto widget = qobject_cast<QWidget *>(control(QString::fromLatin1(layout.name)));
+        auto widget = qobject_cast<QWidget *>(m_controls.value(QString::fromLatin1(layout.name)));
         if (widget && layout.tabIndex != None && widget->focusPolicy() != Qt::NoFocus)
             byTabIndex[layout.tabIndex] = widget;
     }

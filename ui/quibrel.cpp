@@ -22,6 +22,7 @@
 #include <QMetaEnum>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace quibrel {
 
@@ -29,6 +30,7 @@ namespace {
 
 const QString soundFile = QStringLiteral("D:\\VUD\\MUSIQUES\\WAVE\\NEWSTING.WAV");
 const QString gamePattern = QStringLiteral("*.gb");
+constexpr std::chrono::milliseconds pagesAfterFirstPicture{100};
 
 // Assistive technology takes a top-level widget of a class it does not know for a mere filler; the launcher's
 // window is a window, named by its title.
@@ -61,43 +63,68 @@ void useCustom(QLineEdit *box)
 
 Quibrel::Quibrel(QWidget *parent)
     : QWidget(parent)
-    , m_form(knownAsWindow(this))
+    , m_form(knownAsWindow(this), [this](QObject *control) { connectHandlers(control); })
 {
-    connectHandlers();
 }
 
 Quibrel::~Quibrel() = default;
 
-void Quibrel::connectHandlers()
+// As each control is made: the controls of the option pages are made when first needed.
+void Quibrel::connectHandlers(QObject *control)
 {
-    connect(get<QPushButton>("cmdPlay"), &QPushButton::clicked, this, &Quibrel::cmdPlay_Click);
-    connect(get<QPushButton>("cmdQuit"), &QPushButton::clicked, this, &Quibrel::cmdQuit_Click);
-    connect(get<DriveList>("DriveBox"), &DriveList::changed, this, &Quibrel::DriveBox_Change);
-    connect(get<DirectoryList>("DirBox"), &DirectoryList::changed, this, &Quibrel::DirBox_Change);
-    connect(get<DirectoryList>("DirBox"), &DirectoryList::openFailed, this,
-            &Quibrel::tellFolderCannotBeOpened);
-    connect(get<FileList>("FileBox"), &FileList::doubleClicked, this, &Quibrel::FileBox_DblClick);
-    connect(get<ScrollBar>("hsbVolume"), &ScrollBar::change, this, &Quibrel::hsbVolume_Change);
-    connect(get<ScrollBar>("hsbVolume"), &ScrollBar::scroll, this, &Quibrel::hsbVolume_Scroll);
-    connect(get<Timer>("Timer1"), &QTimer::timeout, this, &Quibrel::Timer1_Timer);
-    connect(get<Timer>("Timer2"), &QTimer::timeout, this, &Quibrel::Timer2_Timer);
+    const QString name = control->objectName();
+    if (auto option = qobject_cast<QRadioButton *>(control)) {
+        const std::pair<const char *, void (Quibrel::*)()> optionHandlers[] = {
+            {"optBgDefault", &Quibrel::optBgDefault_Click},
+            {"optBgCustom", &Quibrel::optBgCustom_Click},
+            {"optNoCheat", &Quibrel::optNoCheat_Click},
+            {"optCheat", &Quibrel::optCheat_Click},
+            {"optKeysDefault", &Quibrel::optKeysDefault_Click},
+            {"optKeysCustom", &Quibrel::optKeysCustom_Click},
+            {"optUPeriodDefault", &Quibrel::optUPeriodDefault_Click},
+            {"optUPeriodCustom", &Quibrel::optUPeriodCustom_Click},
+            {"optVPeriodDefault", &Quibrel::optVPeriodDefault_Click},
+            {"optVPeriodCustom", &Quibrel::optVPeriodCustom_Click},
+            {"optIfreqDefault", &Quibrel::optIfreqDefault_Click},
+            {"optIfreqCustom", &Quibrel::optIfreqCustom_Click},
+        };
+        for (const auto &[optionName, handler] : optionHandlers) {
+            if (name == QLatin1String(optionName))
+                connect(option, &QAbstractButton::clicked, this, handler);
+        }
+    } else if (name == QLatin1String("cmdPlay")) {
+        connect(static_cast<QPushButton *>(control), &QPushButton::clicked, this, &Quibrel::cmdPlay_Click);
+    } else if (name == QLatin1String("cmdQuit")) {
+        connect(static_cast<QPushButton *>(control), &QPushButton::clicked, this, &Quibrel::cmdQuit_Click);
+    } else if (name == QLatin1String("DriveBox")) {
+        connect(static_cast<DriveList *>(control), &DriveList::changed, this, &Quibrel::DriveBox_Change);
+    } else if (name == QLatin1String("DirBox")) {
+        auto folders = static_cast<DirectoryList *>(control);
+        connect(folders, &DirectoryList::changed, this, &Quibrel::DirBox_Change);
+        connect(folders, &DirectoryList::openFailed, this, &Quibrel::tellFolderCannotBeOpened);
+    } else if (name == QLatin1String("FileBox")) {
+        connect(static_cast<FileList *>(control), &FileList::doubleClicked, this, &Quibrel::FileBox_DblClick);
+    } else if (name == QLatin1String("hsbVolume")) {
+        auto volume = static_cast<ScrollBar *>(control);
+        connect(volume, &ScrollBar::change, this, &Quibrel::hsbVolume_Change);
+        connect(volume, &ScrollBar::scroll, this, &Quibrel::hsbVolume_Scroll);
+    } else if (name == QLatin1String("Timer1")) {
+        connect(static_cast<Timer *>(control), &QTimer::timeout, this, &Quibrel::Timer1_Timer);
+    } else if (name == QLatin1String("Timer2")) {
+        connect(static_cast<Timer *>(control), &QTimer::timeout, this, &Quibrel::Timer2_Timer);
+    }
+}
 
-    const std::pair<const char *, void (Quibrel::*)()> optionHandlers[] = {
-        {"optBgDefault", &Quibrel::optBgDefault_Click},
-        {"optBgCustom", &Quibrel::optBgCustom_Click},
-        {"optNoCheat", &Quibrel::optNoCheat_Click},
-        {"optCheat", &Quibrel::optCheat_Click},
-        {"optKeysDefault", &Quibrel::optKeysDefault_Click},
-        {"optKeysCustom", &Quibrel::optKeysCustom_Click},
-        {"optUPeriodDefault", &Quibrel::optUPeriodDefault_Click},
-        {"optUPeriodCustom", &Quibrel::optUPeriodCustom_Click},
-        {"optVPeriodDefault", &Quibrel::optVPeriodDefault_Click},
-        {"optVPeriodCustom", &Quibrel::optVPeriodCustom_Click},
-        {"optIfreqDefault", &Quibrel::optIfreqDefault_Click},
-        {"optIfreqCustom", &Quibrel::optIfreqCustom_Click},
-    };
-    for (const auto &[name, handler] : optionHandlers)
-        connect(get<QRadioButton>(name), &QAbstractButton::clicked, this, handler);
+void Quibrel::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // The pages not shown yet are made a moment after the window is first drawn: ready for assistive
+    // technology and for PLAY long before anybody needs them, without holding up the first picture or
+    // competing with the display server while it puts that picture up.
+    if (!m_pagesScheduled) {
+        m_pagesScheduled = true;
+        QTimer::singleShot(pagesAfterFirstPicture, this, [this] { m_form.makeAllPages(); });
+    }
 }
 
 void Quibrel::showError(const QString &text)

@@ -25,8 +25,11 @@ public:
     void Form_Load();
     QString fctGetCmdLine() const;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
-    void connectHandlers();
+    void connectHandlers(QObject *control);
     void showError(const QString &text);
     void tellFolderCannotBeOpened(const QString &path, const QString &reason);
     QString workingDirectoryOrTell();
@@ -57,6 +60,7 @@ private:
     void optBgCustom_Click();
 
     Form m_form;
+    bool m_pagesScheduled = false;
 };
 
 } // namespace quibrel
