@@ -3,9 +3,13 @@
 // spawned to that moment, and the process's peak resident memory at that moment, then ends the program.
 //
 //   bench_first_frame_probe [--terminate] PROGRAM [ARGUMENTS...]
-//   -> "first_frame_ms <ms>" and "peak_rss_kib <KiB>" on standard output; exit status 0
-// --terminate ends the program with SIGTERM and waits for it, instead of SIGKILL: a profiler that the
-// program runs under (valgrind --tool=callgrind) then writes what it counted up to the first frame.
+//   -> "first_frame_ms <ms>", "peak_rss_kib <KiB>" and "settled_peak_rss_kib <KiB>" on standard output;
+//      exit status 0
+// The settled peak is read half a second after the first frame, when what a program defers until after
+// its first frame is done too.
+// --terminate ends the program with SIGTERM and waits for it, instead of SIGKILL, right at the first frame:
+// a profiler that the program runs under (valgrind --tool=callgrind) then writes what it counted up to the
+// first frame. No settled peak then.
 //
 // Nothing is asked of the program: it is watched from outside. New windows are seen as they are created
 // (SubstructureNotify on the root window); each gets a DAMAGE object at once, long before a window
@@ -215,6 +219,11 @@ int Probe::run(char **command, bool terminate)
         poll(&watch, 1, 5);
     }
     const long rss = peakRssKib(m_child);
+    long settledRss = -1;
+    if (painted >= 0 && !terminate) {
+        usleep(500 * 1000);
+        settledRss = peakRssKib(m_child);
+    }
     kill(m_child, terminate ? SIGTERM : SIGKILL);
     int status;
     while (waitpid(m_child, &status, 0) < 0 && errno == EINTR) {
@@ -224,6 +233,8 @@ int Probe::run(char **command, bool terminate)
         return 1;
     }
     std::printf("first_frame_ms %.3f\npeak_rss_kib %ld\n", painted - started, rss);
+    if (settledRss >= 0)
+        std::printf("settled_peak_rss_kib %ld\n", settledRss);
     return 0;
 }
 
