@@ -36,6 +36,7 @@ private slots:
     void pictures();
     void overlaps();
     void pageMadeWhenFirstNeeded();
+    void pagesMadeSoonAfterShowing();
 
 private:
     template <typename T> T *find(const char *name) const { return controlOf<T>(m_window, name); }
@@ -191,19 +192,30 @@ void TestWindowLayout::window()
     QCOMPARE(m_window->windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
+// The window's controls in the order Tab moves through them, from the tab control on.
+static QStringList focusChain(const Quibrel *window)
+{
+    QSet<QString> named;
+    for (const ControlLayout &layout : controlLayouts())
+        named.insert(QString::fromLatin1(layout.name));
+    QStringList chain;
+    QWidget *first = controlOf<QWidget>(window, "TabSettings");
+    QWidget *widget = first;
+    do {
+        if (named.contains(widget->objectName()) && widget->focusPolicy() != Qt::NoFocus)
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != first);
+    return chain;
+}
+
 // Tab moves through the controls in their stored order, skipping labels, frames and pictures.
 void TestWindowLayout::focusOrder()
 {
     QHash<QString, int> tabIndex;
     for (const ControlLayout &layout : controlLayouts())
         tabIndex.insert(QString::fromLatin1(layout.name), layout.tabIndex);
-    QStringList chain;
-    QWidget *widget = find<QWidget>("TabSettings");
-    do {
-        if (tabIndex.contains(widget->objectName()) && widget->focusPolicy() != Qt::NoFocus)
-            chain << widget->objectName();
-        widget = widget->nextInFocusChain();
-    } while (widget != find<QWidget>("TabSettings"));
+    const QStringList chain = focusChain(m_window);
 
     QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay", "cmdQuit",
                                             "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom", "optVerbose0",
@@ -297,9 +309,6 @@ void TestWindowLayout::overlaps()
     QCOMPARE(m_window->childAt(QPoint(600, 100))->objectName(), QStringLiteral("imgArrow"));
 }
 
-QTEST_MAIN(TestWindowLayout)
-#include "tst_window_layout.moc"
-
 // A page's controls are made when the page is first shown or one of them is first asked for, and not before:
 // the window's first picture waits for the controls it shows only.
 void TestWindowLayout::pageMadeWhenFirstNeeded()
@@ -324,4 +333,31 @@ void TestWindowLayout::pageMadeWhenFirstNeeded()
     QVERIFY(tabs->members(6).first()->isVisibleTo(&window));
     QVERIFY(!made("frmBg"));
     QVERIFY(!window.control(QStringLiteral("noSuchControl")));
+
+    // A control made late has its handler: the volume label follows the scroll bar.
+    controlOf<QScrollBar>(&window, "hsbVolume")->setValue(3);
+    QCOMPARE(controlOf<QLabel>(&window, "lblVolume")->text(), QStringLiteral("3"));
 }
+
+// Shown, the window makes the pages it does not show by itself soon after, every control where the layout
+// puts it: in the focus order, and visible on the page the window was stored on.
+void TestWindowLayout::pagesMadeSoonAfterShowing()
+{
+    Quibrel window;
+    const QStringList tabbed = focusChain(m_window); // the window of init(), every control asked for
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.findChild<QObject *>(QStringLiteral("optVideo5")));
+    for (const ControlLayout &layout : controlLayouts())
+        QVERIFY2(window.findChild<QObject *>(QString::fromLatin1(layout.name)), layout.name);
+    QCOMPARE(focusChain(&window), tabbed);
+    // Page 5, "Game genie", is current as stored; its option buttons are made while it is on the screen.
+    QCOMPARE(controlOf<TabControl>(&window, "TabSettings")->currentPage(), 5);
+    QVERIFY(controlOf<QWidget>(&window, "frmCheat")->isVisible());
+    QVERIFY(controlOf<QWidget>(&window, "optNoCheat")->isVisible());
+    QVERIFY(controlOf<QWidget>(&window, "optCheat")->isVisible());
+    QVERIFY(!controlOf<QWidget>(&window, "txtCheat")->isVisible());
+}
+
+QTEST_MAIN(TestWindowLayout)
+#include "tst_window_layout.moc"

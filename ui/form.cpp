@@ -220,13 +220,15 @@ void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidge
     // Images and labels are drawn beneath the other controls that they overlap.
     if (layout.kind == ControlKind::Image || layout.kind == ControlKind::Label)
         widget->lower();
-    if (layout.start & Hidden)
-        widget->setVisible(false);
+    // A member of a page is shown with its page; anything else as its start state says, explicitly, since a
+    // control made inside a container that is already on the screen would otherwise stay hidden.
+    if (layout.page < 0)
+        widget->setVisible(!(layout.start & Hidden));
     if (layout.kind == ControlKind::TabControl)
         static_cast<TabControl *>(widget)->setCurrentPage(tabLayout().storedPage);
 }
 
-// Over the controls made so far: the order of the others is kept as they come.
+// Over the controls made so far: the controls of a page made later take their places when it is made.
 void Form::setTabOrder() const
 {
     std::map<int, QWidget *> byTabIndex;

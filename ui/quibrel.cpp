@@ -30,7 +30,7 @@ namespace {
 
 const QString soundFile = QStringLiteral("D:\\VUD\\MUSIQUES\\WAVE\\NEWSTING.WAV");
 const QString gamePattern = QStringLiteral("*.gb");
-constexpr std::chrono::milliseconds pagesAfterFirstPicture{100};
+constexpr std::chrono::milliseconds pagesAfterShow{100};
 
 // Assistive technology takes a top-level widget of a class it does not know for a mere filler; the launcher's
 // window is a window, named by its title.
@@ -69,6 +69,18 @@ Quibrel::Quibrel(QWidget *parent)
 
 Quibrel::~Quibrel() = default;
 
+namespace {
+
+// `control`, which the stored layout holds as a `T`.
+template <typename T> T *as(QObject *control)
+{
+    auto typed = qobject_cast<T *>(control);
+    Q_ASSERT_X(typed, qPrintable(control->objectName()), "the stored layout holds this control");
+    return typed;
+}
+
+} // namespace
+
 // As each control is made: the controls of the option pages are made when first needed.
 void Quibrel::connectHandlers(QObject *control)
 {
@@ -93,37 +105,37 @@ void Quibrel::connectHandlers(QObject *control)
                 connect(option, &QAbstractButton::clicked, this, handler);
         }
     } else if (name == QLatin1String("cmdPlay")) {
-        connect(static_cast<QPushButton *>(control), &QPushButton::clicked, this, &Quibrel::cmdPlay_Click);
+        connect(as<QPushButton>(control), &QPushButton::clicked, this, &Quibrel::cmdPlay_Click);
     } else if (name == QLatin1String("cmdQuit")) {
-        connect(static_cast<QPushButton *>(control), &QPushButton::clicked, this, &Quibrel::cmdQuit_Click);
+        connect(as<QPushButton>(control), &QPushButton::clicked, this, &Quibrel::cmdQuit_Click);
     } else if (name == QLatin1String("DriveBox")) {
-        connect(static_cast<DriveList *>(control), &DriveList::changed, this, &Quibrel::DriveBox_Change);
+        connect(as<DriveList>(control), &DriveList::changed, this, &Quibrel::DriveBox_Change);
     } else if (name == QLatin1String("DirBox")) {
-        auto folders = static_cast<DirectoryList *>(control);
+        auto folders = as<DirectoryList>(control);
         connect(folders, &DirectoryList::changed, this, &Quibrel::DirBox_Change);
         connect(folders, &DirectoryList::openFailed, this, &Quibrel::tellFolderCannotBeOpened);
     } else if (name == QLatin1String("FileBox")) {
-        connect(static_cast<FileList *>(control), &FileList::doubleClicked, this, &Quibrel::FileBox_DblClick);
+        connect(as<FileList>(control), &FileList::doubleClicked, this, &Quibrel::FileBox_DblClick);
     } else if (name == QLatin1String("hsbVolume")) {
-        auto volume = static_cast<ScrollBar *>(control);
+        auto volume = as<ScrollBar>(control);
         connect(volume, &ScrollBar::change, this, &Quibrel::hsbVolume_Change);
         connect(volume, &ScrollBar::scroll, this, &Quibrel::hsbVolume_Scroll);
     } else if (name == QLatin1String("Timer1")) {
-        connect(static_cast<Timer *>(control), &QTimer::timeout, this, &Quibrel::Timer1_Timer);
+        connect(as<Timer>(control), &QTimer::timeout, this, &Quibrel::Timer1_Timer);
     } else if (name == QLatin1String("Timer2")) {
-        connect(static_cast<Timer *>(control), &QTimer::timeout, this, &Quibrel::Timer2_Timer);
+        connect(as<Timer>(control), &QTimer::timeout, this, &Quibrel::Timer2_Timer);
     }
 }
 
-void Quibrel::paintEvent(QPaintEvent *event)
+void Quibrel::showEvent(QShowEvent *event)
 {
-    QWidget::paintEvent(event);
-    // The pages not shown yet are made a moment after the window is first drawn: ready for assistive
-    // technology and for PLAY long before anybody needs them, without holding up the first picture or
-    // competing with the display server while it puts that picture up.
+    QWidget::showEvent(event);
+    // The pages not shown yet are made a moment after the window is first shown: there for assistive
+    // technology soon after the start, without holding up the window's first picture or competing with the
+    // display server while it puts that picture up. Anything that needs a page earlier makes it then.
     if (!m_pagesScheduled) {
         m_pagesScheduled = true;
-        QTimer::singleShot(pagesAfterFirstPicture, this, [this] { m_form.makeAllPages(); });
+        QTimer::singleShot(pagesAfterShow, this, [this] { m_form.makeAllPages(); });
     }
 }
 

@@ -26,7 +26,7 @@ public:
     QString fctGetCmdLine() const;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void connectHandlers(QObject *control);
