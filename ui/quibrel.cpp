@@ -81,50 +81,40 @@ template <typename T> T *as(QObject *control)
 
 } // namespace
 
+// Connects `signal` of `control` to `handler` when the control is the one named `name`.
+template <typename Control, typename... Arguments, typename Handler>
+void Quibrel::connectNamed(QObject *control, const char *name, void (Control::*signal)(Arguments...),
+                           Handler handler)
+{
+    if (control->objectName() == QLatin1String(name))
+        connect(as<Control>(control), signal, this, handler);
+}
+
 // As each control is made: the controls of the option pages are made when first needed.
 void Quibrel::connectHandlers(QObject *control)
 {
-    const QString name = control->objectName();
-    if (auto option = qobject_cast<QRadioButton *>(control)) {
-        const std::pair<const char *, void (Quibrel::*)()> optionHandlers[] = {
-            {"optBgDefault", &Quibrel::optBgDefault_Click},
-            {"optBgCustom", &Quibrel::optBgCustom_Click},
-            {"optNoCheat", &Quibrel::optNoCheat_Click},
-            {"optCheat", &Quibrel::optCheat_Click},
-            {"optKeysDefault", &Quibrel::optKeysDefault_Click},
-            {"optKeysCustom", &Quibrel::optKeysCustom_Click},
-            {"optUPeriodDefault", &Quibrel::optUPeriodDefault_Click},
-            {"optUPeriodCustom", &Quibrel::optUPeriodCustom_Click},
-            {"optVPeriodDefault", &Quibrel::optVPeriodDefault_Click},
-            {"optVPeriodCustom", &Quibrel::optVPeriodCustom_Click},
-            {"optIfreqDefault", &Quibrel::optIfreqDefault_Click},
-            {"optIfreqCustom", &Quibrel::optIfreqCustom_Click},
-        };
-        for (const auto &[optionName, handler] : optionHandlers) {
-            if (name == QLatin1String(optionName))
-                connect(option, &QAbstractButton::clicked, this, handler);
-        }
-    } else if (name == QLatin1String("cmdPlay")) {
-        connect(as<QPushButton>(control), &QPushButton::clicked, this, &Quibrel::cmdPlay_Click);
-    } else if (name == QLatin1String("cmdQuit")) {
-        connect(as<QPushButton>(control), &QPushButton::clicked, this, &Quibrel::cmdQuit_Click);
-    } else if (name == QLatin1String("DriveBox")) {
-        connect(as<DriveList>(control), &DriveList::changed, this, &Quibrel::DriveBox_Change);
-    } else if (name == QLatin1String("DirBox")) {
-        auto folders = as<DirectoryList>(control);
-        connect(folders, &DirectoryList::changed, this, &Quibrel::DirBox_Change);
-        connect(folders, &DirectoryList::openFailed, this, &Quibrel::tellFolderCannotBeOpened);
-    } else if (name == QLatin1String("FileBox")) {
-        connect(as<FileList>(control), &FileList::doubleClicked, this, &Quibrel::FileBox_DblClick);
-    } else if (name == QLatin1String("hsbVolume")) {
-        auto volume = as<ScrollBar>(control);
-        connect(volume, &ScrollBar::change, this, &Quibrel::hsbVolume_Change);
-        connect(volume, &ScrollBar::scroll, this, &Quibrel::hsbVolume_Scroll);
-    } else if (name == QLatin1String("Timer1")) {
-        connect(as<Timer>(control), &QTimer::timeout, this, &Quibrel::Timer1_Timer);
-    } else if (name == QLatin1String("Timer2")) {
-        connect(as<Timer>(control), &QTimer::timeout, this, &Quibrel::Timer2_Timer);
-    }
+    connectNamed(control, "cmdPlay", &QPushButton::clicked, &Quibrel::cmdPlay_Click);
+    connectNamed(control, "cmdQuit", &QPushButton::clicked, &Quibrel::cmdQuit_Click);
+    connectNamed(control, "DriveBox", &DriveList::changed, &Quibrel::DriveBox_Change);
+    connectNamed(control, "DirBox", &DirectoryList::changed, &Quibrel::DirBox_Change);
+    connectNamed(control, "DirBox", &DirectoryList::openFailed, &Quibrel::tellFolderCannotBeOpened);
+    connectNamed(control, "FileBox", &FileList::doubleClicked, &Quibrel::FileBox_DblClick);
+    connectNamed(control, "hsbVolume", &ScrollBar::change, &Quibrel::hsbVolume_Change);
+    connectNamed(control, "hsbVolume", &ScrollBar::scroll, &Quibrel::hsbVolume_Scroll);
+    connectNamed(control, "Timer1", &QTimer::timeout, &Quibrel::Timer1_Timer);
+    connectNamed(control, "Timer2", &QTimer::timeout, &Quibrel::Timer2_Timer);
+    connectNamed(control, "optBgDefault", &QRadioButton::clicked, &Quibrel::optBgDefault_Click);
+    connectNamed(control, "optBgCustom", &QRadioButton::clicked, &Quibrel::optBgCustom_Click);
+    connectNamed(control, "optNoCheat", &QRadioButton::clicked, &Quibrel::optNoCheat_Click);
+    connectNamed(control, "optCheat", &QRadioButton::clicked, &Quibrel::optCheat_Click);
+    connectNamed(control, "optKeysDefault", &QRadioButton::clicked, &Quibrel::optKeysDefault_Click);
+    connectNamed(control, "optKeysCustom", &QRadioButton::clicked, &Quibrel::optKeysCustom_Click);
+    connectNamed(control, "optUPeriodDefault", &QRadioButton::clicked, &Quibrel::optUPeriodDefault_Click);
+    connectNamed(control, "optUPeriodCustom", &QRadioButton::clicked, &Quibrel::optUPeriodCustom_Click);
+    connectNamed(control, "optVPeriodDefault", &QRadioButton::clicked, &Quibrel::optVPeriodDefault_Click);
+    connectNamed(control, "optVPeriodCustom", &QRadioButton::clicked, &Quibrel::optVPeriodCustom_Click);
+    connectNamed(control, "optIfreqDefault", &QRadioButton::clicked, &Quibrel::optIfreqDefault_Click);
+    connectNamed(control, "optIfreqCustom", &QRadioButton::clicked, &Quibrel::optIfreqCustom_Click);
 }
 
 void Quibrel::showEvent(QShowEvent *event)

@@ -30,6 +30,9 @@ protected:
 
 private:
     void connectHandlers(QObject *control);
+    template <typename Control, typename... Arguments, typename Handler>
+    void connectNamed(QObject *control, const char *name, void (Control::*signal)(Arguments...),
+                      Handler handler);
     void showError(const QString &text);
     void tellFolderCannotBeOpened(const QString &path, const QString &reason);
     QString workingDirectoryOrTell();
