@@ -15,7 +15,6 @@
 #include <QTest>
 
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -60,72 +59,6 @@ QStringList soundLibraries(const QStringList &files)
     return files.filter(sound);
 }
 
-// Listens on the X server's root window for the messages of the desktop's startup notification. Each comes in
-// client messages of 20 bytes, the first of type _NET_STARTUP_INFO_BEGIN and the others _NET_STARTUP_INFO,
-// until a zero byte.
-class StartupNotificationListener {
-public:
-    StartupNotificationListener()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        if (xcb_connection_has_error(m_connection))
-            return;
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE; // the mask the messages are sent with
-        xcb_change_window_attributes(m_connection, root, XCB_CW_EVENT_MASK, &mask);
-        m_begin = atom("_NET_STARTUP_INFO_BEGIN");
-        m_more = atom("_NET_STARTUP_INFO");
-    }
-    ~StartupNotificationListener() { xcb_disconnect(m_connection); }
-
-    bool isListening() const { return !xcb_connection_has_error(m_connection) && m_begin && m_more; }
-
-    // The next whole message, or an empty one when none is complete within `milliseconds`.
-    QByteArray next(int milliseconds)
-    {
-        QDeadlineTimer deadline(milliseconds);
-        while (!deadline.hasExpired()) {
-            while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-                const bool whole = (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
-                                   take(*reinterpret_cast<xcb_client_message_event_t *>(event));
-                free(event);
-                if (whole)
-                    return std::exchange(m_message, QByteArray());
-            }
-            QTest::qWait(10);
-        }
-        return {};
-    }
-
-private:
-    xcb_atom_t atom(const char *name)
-    {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, false, uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return value;
-    }
-
-    // Adds a piece to the message; true when the message is whole.
-    bool take(const xcb_client_message_event_t &piece)
-    {
-        if (piece.format != 8 || (piece.type != m_begin && piece.type != m_more))
-            return false;
-        if (piece.type == m_begin)
-            m_message.clear();
-        const char *bytes = reinterpret_cast<const char *>(piece.data.data8);
-        const int length = int(qstrnlen(bytes, 20));
-        m_message.append(bytes, length);
-        return length < 20;
-    }
-
-    xcb_connection_t *m_connection;
-    xcb_atom_t m_begin = XCB_ATOM_NONE;
-    xcb_atom_t m_more = XCB_ATOM_NONE;
-    QByteArray m_message;
-};
-
 } // namespace
 
 class TestProgram : public QObject {
@@ -139,7 +72,6 @@ private slots:
     void quitEndsTheProgram();
     void closingTheWindowEndsTheProgram();
     void messageBoxInTheSystemFont();
-    void tellsTheDesktopItHasStarted();
     void noSoundLibraryWithoutTheSoundFile();
     void upWhateverStandsAtTheSoundPath_data();
     void upWhateverStandsAtTheSoundPath();
@@ -177,8 +109,7 @@ void TestProgram::init()
     m_program->setWorkingDirectory(m_folder->path());
     // Those tests start the program themselves, in surroundings of their own.
     const QByteArray test = QTest::currentTestFunction();
-    if (test != "upWhateverStandsAtTheSoundPath" && test != "soundModuleAsInstalled" &&
-        test != "tellsTheDesktopItHasStarted")
+    if (test != "upWhateverStandsAtTheSoundPath" && test != "soundModuleAsInstalled")
         QVERIFY(startProgram());
 }
 
@@ -264,8 +195,8 @@ void TestProgram::closingTheWindowEndsTheProgram()
     QCOMPARE(m_program->exitCode(), 0);
 }
 
-// The window's text font is the application's, but message boxes keep the system font: a message box is laid
-// out as any program's, to the pixel.
+// The window is built with its own font as the application's, and the system font is put back before
+// anything is shown: a message box is laid out as any program's, to the pixel.
 void TestProgram::messageBoxInTheSystemFont()
 {
     QMessageBox expected(QMessageBox::Critical, quibrel::errorTitle, quibrel::noGameMessage, QMessageBox::Ok);
@@ -286,19 +217,6 @@ void TestProgram::messageBoxInTheSystemFont()
     }
     QVERIFY(!box.isEmpty());
     QCOMPARE(QSize(xwininfoValue(box, "Width"), xwininfoValue(box, "Height")), expectedSize);
-}
-
-// A desktop that starts the program with startup notification learns that it is up: once the window shows,
-// the "remove" message goes out with the id the desktop gave.
-void TestProgram::tellsTheDesktopItHasStarted()
-{
-    StartupNotificationListener listener;
-    QVERIFY(listener.isListening());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("quibrel-test-1_TIME42"));
-    m_program->setProcessEnvironment(environment);
-    QVERIFY(startProgram());
-    QCOMPARE(listener.next(10000), QByteArray("remove: ID=quibrel-test-1_TIME42"));
 }
 
 // The usual start: no sound file, so none of the libraries that only playing it needs is mapped by the time

@@ -133,7 +133,6 @@ private slots:
     void hiddenChildStaysHidden();
     void hiddenMembersKeepTheirValues();
     void currentPageChangedSignal();
-    void membersAddedWhenPageNeededAreShown();
     void accessibleTabList();
     void accessibleMembersFollowTheTabs();
     void accessibleSelectedState_data();
@@ -409,38 +408,6 @@ void TestTabControl::currentPageChangedSignal()
     QCOMPARE(changes.count(), 2);
     QCOMPARE(changes.at(0).at(0).toInt(), 4);
     QCOMPARE(changes.at(1).at(0).toInt(), 6);
-}
-
-// A page can be filled as it is about to be shown: pageNeeded comes before the page is current, and only when
-// it is going to be; what is added then is shown with the page.
-void TestTabControl::membersAddedWhenPageNeededAreShown()
-{
-    QWidget window;
-    auto tabs = new TabControl(&window);
-    tabs->setGeometry(10, 10, 443, 385);
-    for (const QString &caption : captions)
-        tabs->addPage(caption);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QList<int> needed;
-    QLabel *added = nullptr;
-    connect(tabs, &TabControl::pageNeeded, tabs, [&](int page) {
-        QCOMPARE(tabs->currentPage(), 0); // not yet the new page
-        needed << page;
-        if (page == 3 && !added) {
-            added = new QLabel(QStringLiteral("made late"));
-            added->setGeometry(labelGeometry);
-            tabs->addMember(page, added);
-        }
-    });
-    tabs->setCurrentPage(0);  // already current
-    tabs->setCurrentPage(8);  // no such page
-    tabs->setCurrentPage(-1); // no such page
-    tabs->setCurrentPage(3);
-    QCOMPARE(needed, QList<int>{3});
-    QVERIFY(added);
-    QVERIFY(added->isVisible());
-    QCOMPARE(tabs->members(3), QList<QWidget *>{added});
 }
 
 void TestTabControl::accessibleTabList()

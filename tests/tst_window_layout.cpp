@@ -8,6 +8,7 @@
 #include "ui/tab_control.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,8 +36,6 @@ private slots:
     void startState();
     void pictures();
     void overlaps();
-    void pageMadeWhenFirstNeeded();
-    void pagesMadeSoonAfterShowing();
 
 private:
     template <typename T> T *find(const char *name) const { return controlOf<T>(m_window, name); }
@@ -46,9 +45,6 @@ private:
 void TestWindowLayout::init()
 {
     m_window = new Quibrel;
-    // Every control, found by its name: a page's controls are made as they are first asked for.
-    for (const ControlLayout &layout : controlLayouts())
-        QVERIFY2(m_window->control(QString::fromLatin1(layout.name)), layout.name);
 }
 
 void TestWindowLayout::cleanup()
@@ -93,7 +89,8 @@ void TestWindowLayout::controlsAsStored()
     if (!widget)
         return; // timers and the sound device have no place on screen
     const QString container = QString::fromLatin1(layout.container);
-    QCOMPARE(widget->parentWidget()->objectName(), container.isEmpty() ? QStringLiteral("Quibrel") : container);
+    QCOMPARE(widget->parentWidget()->objectName(),
+             container.isEmpty() ? QStringLiteral("Quibrel") : container);
 
     const QString caption = QString::fromUtf8(layout.caption);
     if (auto button = qobject_cast<QAbstractButton *>(widget))
@@ -107,6 +104,10 @@ void TestWindowLayout::controlsAsStored()
     if (layout.font != ControlFont::NoText) {
         QCOMPARE(widget->font().family(), QString::fromLatin1(fontLayout(layout.font).face));
         QCOMPARE(widget->font().pointSizeF(), fontLayout(layout.font).points);
+        // Shown in Debian's nearest relatives of the faces asked for.
+        QCOMPARE(QFontInfo(widget->font()).family(), layout.font == ControlFont::Fixedsys9
+                                                         ? QStringLiteral("Terminus (TTF)")
+                                                         : QStringLiteral("Blankenburg_UNZ1A"));
     }
     if (auto option = qobject_cast<QRadioButton *>(widget))
         QCOMPARE(option->isChecked(), bool(layout.start & Set));
@@ -122,29 +123,43 @@ void TestWindowLayout::placesInPixels_data()
     QTest::addColumn<QString>("caption");
 
     // Independent of the table: read off the layout by hand, in pixels at 96 dpi.
-    QTest::newRow("PLAY") << "cmdPlay" << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
-    QTest::newRow("QUIT") << "cmdQuit" << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
-    QTest::newRow("tab control") << "TabSettings" << "Quibrel" << QRect(8, 8, 443, 385) << "";
-    QTest::newRow("picture box") << "pctZorvel" << "Quibrel" << QRect(464, 152, 321, 265) << "";
-    QTest::newRow("arrow") << "imgArrow" << "Quibrel" << QRect(560, 56, 115, 99) << "";
-    QTest::newRow("selected game") << "lblGameSelected" << "Quibrel" << QRect(168, 424, 185, 33) << "";
-    QTest::newRow("game label") << "lblGame" << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
-    QTest::newRow("cheat frame on its page") << "frmCheat" << "TabSettings" << QRect(24, 136, 353, 137)
-                                             << "Game genie";
-    QTest::newRow("background frame on its page") << "frmBg" << "TabSettings" << QRect(24, 120, 385, 169)
-                                                  << "Background";
-    QTest::newRow("file list") << "FileBox" << "TabSettings" << QRect(216, 160, 193, 141) << "";
-    QTest::newRow("keys default has a trailing blank") << "optKeysDefault" << "frmKeys" << QRect(16, 24, 169, 33)
-                                                       << "Default ";
-    QTest::newRow("background default has none") << "optBgDefault" << "frmBg" << QRect(16, 32, 153, 33)
-                                                  << "Default";
-    QTest::newRow("custom path caption") << "optBgCustom" << "frmBg" << QRect(16, 72, 265, 33)
-                                         << "Custom (enter full path below)";
-    QTest::newRow("volume scroll bar") << "hsbVolume" << "frmVolume" << QRect(16, 24, 177, 17) << "";
-    QTest::newRow("volume label") << "lblVolume" << "frmVolume" << QRect(64, 56, 73, 25) << "10";
-    QTest::newRow("screen refresh default") << "optDelay" << "frmScreenRefresh" << QRect(16, 24, 145, 15)
-                                            << "Delay(default)";
-    QTest::newRow("video mode 0") << "optVideo0" << "frmVideo" << QRect(16, 16, 329, 25)
+    QTest::newRow("PLAY") << "cmdPlay"
+                          << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
+    QTest::newRow("QUIT") << "cmdQuit"
+                          << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
+    QTest::newRow("tab control") << "TabSettings"
+                                 << "Quibrel" << QRect(8, 8, 443, 385) << "";
+    QTest::newRow("picture box") << "pctZorvel"
+                                 << "Quibrel" << QRect(464, 152, 321, 265) << "";
+    QTest::newRow("arrow") << "imgArrow"
+                           << "Quibrel" << QRect(560, 56, 115, 99) << "";
+    QTest::newRow("selected game") << "lblGameSelected"
+                                   << "Quibrel" << QRect(168, 424, 185, 33) << "";
+    QTest::newRow("game label") << "lblGame"
+                                << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
+    QTest::newRow("cheat frame on its page") << "frmCheat"
+                                             << "TabSettings" << QRect(24, 136, 353, 137) << "Game genie";
+    QTest::newRow("background frame on its page")
+        << "frmBg"
+        << "TabSettings" << QRect(24, 120, 385, 169) << "Background";
+    QTest::newRow("file list") << "FileBox"
+                               << "TabSettings" << QRect(216, 160, 193, 141) << "";
+    QTest::newRow("keys default has a trailing blank") << "optKeysDefault"
+                                                       << "frmKeys" << QRect(16, 24, 169, 33) << "Default ";
+    QTest::newRow("background default has none") << "optBgDefault"
+                                                 << "frmBg" << QRect(16, 32, 153, 33) << "Default";
+    QTest::newRow("custom path caption")
+        << "optBgCustom"
+        << "frmBg" << QRect(16, 72, 265, 33) << "Custom (enter full path below)";
+    QTest::newRow("volume scroll bar") << "hsbVolume"
+                                       << "frmVolume" << QRect(16, 24, 177, 17) << "";
+    QTest::newRow("volume label") << "lblVolume"
+                                  << "frmVolume" << QRect(64, 56, 73, 25) << "10";
+    QTest::newRow("screen refresh default")
+        << "optDelay"
+        << "frmScreenRefresh" << QRect(16, 24, 145, 15) << "Delay(default)";
+    QTest::newRow("video mode 0") << "optVideo0"
+                                  << "frmVideo" << QRect(16, 16, 329, 25)
                                   << "0 - 320x200 with title screen(default)";
 }
 
@@ -166,6 +181,7 @@ void TestWindowLayout::placesInPixels()
         QCOMPARE(frame->title(), caption);
 }
 
+// Every control is there as the window is made, before any of them is asked for.
 void TestWindowLayout::everyControlExistsOnce()
 {
     QCOMPARE(controlLayouts().size(), 68);
@@ -189,6 +205,9 @@ void TestWindowLayout::window()
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Quibrel! v0.2"));
     QCOMPARE(m_window->size(), QSize(312, 213));
     QVERIFY(!m_window->windowIcon().isNull());
+    // The text font that its controls take.
+    QCOMPARE(m_window->font().family(), QString::fromLatin1(fontLayout(ControlFont::Fixedsys9).face));
+    QCOMPARE(m_window->font().pointSizeF(), fontLayout(ControlFont::Fixedsys9).points);
     QCOMPARE(m_window->windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
@@ -217,9 +236,9 @@ void TestWindowLayout::focusOrder()
         tabIndex.insert(QString::fromLatin1(layout.name), layout.tabIndex);
     const QStringList chain = focusChain(m_window);
 
-    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay", "cmdQuit",
-                                            "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom", "optVerbose0",
-                                            "optVerbose1"}));
+    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay",
+                                            "cmdQuit", "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom",
+                                            "optVerbose0", "optVerbose1"}));
     QCOMPARE(chain.last(), QStringLiteral("optBgDefault"));
     for (int i = 1; i < chain.size(); ++i)
         QVERIFY2(tabIndex[chain[i - 1]] < tabIndex[chain[i]], qPrintable(chain[i]));
@@ -265,8 +284,8 @@ void TestWindowLayout::pages()
 
 void TestWindowLayout::startState()
 {
-    for (const char *name :
-         {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom", "txtVPeriodCustom", "txtIfreqCustom"}) {
+    for (const char *name : {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom",
+                             "txtVPeriodCustom", "txtIfreqCustom"}) {
         QVERIFY2(find<QLineEdit>(name)->isHidden(), name);
         QVERIFY2(find<QLineEdit>(name)->text().isEmpty(), name);
     }
@@ -307,56 +326,6 @@ void TestWindowLayout::overlaps()
     const QPoint overlap(600, 153); // the arrow's bottom rows lie over the picture box's top rows
     QCOMPARE(m_window->childAt(overlap)->objectName(), QStringLiteral("pctZorvel"));
     QCOMPARE(m_window->childAt(QPoint(600, 100))->objectName(), QStringLiteral("imgArrow"));
-}
-
-// A page's controls are made when the page is first shown or one of them is first asked for, and not before:
-// the window's first picture waits for the controls it shows only.
-void TestWindowLayout::pageMadeWhenFirstNeeded()
-{
-    Quibrel window;
-    const auto made = [&window](const char *name) {
-        return window.findChild<QObject *>(QString::fromLatin1(name)) != nullptr;
-    };
-    QVERIFY(made("TabSettings"));
-    QVERIFY(made("cmdPlay"));
-    for (const char *name : {"DirBox", "frmVerbose", "optVerbose2", "frmVideo", "optBgCustom"})
-        QVERIFY2(!made(name), name);
-
-    QVERIFY(window.control(QStringLiteral("optVerbose2")));
-    QVERIFY(made("frmIfreq")); // the whole page "CPU"
-    QVERIFY(made("txtIfreqCustom"));
-    QVERIFY(!made("frmVideo"));
-
-    auto tabs = controlOf<TabControl>(&window, "TabSettings");
-    tabs->setCurrentPage(6);
-    QCOMPARE(tabs->members(6), QList<QWidget *>{window.findChild<QWidget *>(QStringLiteral("frmVideo"))});
-    QVERIFY(tabs->members(6).first()->isVisibleTo(&window));
-    QVERIFY(!made("frmBg"));
-    QVERIFY(!window.control(QStringLiteral("noSuchControl")));
-
-    // A control made late has its handler: the volume label follows the scroll bar.
-    controlOf<QScrollBar>(&window, "hsbVolume")->setValue(3);
-    QCOMPARE(controlOf<QLabel>(&window, "lblVolume")->text(), QStringLiteral("3"));
-}
-
-// Shown, the window makes the pages it does not show by itself soon after, every control where the layout
-// puts it: in the focus order, and visible on the page the window was stored on.
-void TestWindowLayout::pagesMadeSoonAfterShowing()
-{
-    Quibrel window;
-    const QStringList tabbed = focusChain(m_window); // the window of init(), every control asked for
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(window.findChild<QObject *>(QStringLiteral("optVideo5")));
-    for (const ControlLayout &layout : controlLayouts())
-        QVERIFY2(window.findChild<QObject *>(QString::fromLatin1(layout.name)), layout.name);
-    QCOMPARE(focusChain(&window), tabbed);
-    // Page 5, "Game genie", is current as stored; its option buttons are made while it is on the screen.
-    QCOMPARE(controlOf<TabControl>(&window, "TabSettings")->currentPage(), 5);
-    QVERIFY(controlOf<QWidget>(&window, "frmCheat")->isVisible());
-    QVERIFY(controlOf<QWidget>(&window, "optNoCheat")->isVisible());
-    QVERIFY(controlOf<QWidget>(&window, "optCheat")->isVisible());
-    QVERIFY(!controlOf<QWidget>(&window, "txtCheat")->isVisible());
 }
 
 QTEST_MAIN(TestWindowLayout)

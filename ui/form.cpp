@@ -7,7 +7,6 @@
 #include "stored_layout.h"
 #include "tab_control.h"
 
-#include "fonts/face_aliases.h"
 #include "pictures/pictures.h"
 
 #include "sound/multimedia_control.h"
@@ -23,23 +22,18 @@ namespace quibrel {
 
 namespace {
 
-// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them, as other
-// names of theirs when they are installed, else as substitutes.
+// The faces the layout asks for are rarely installed: Debian's nearest relatives stand in for them.
 void substituteMissingFonts()
 {
-    if (!aliasFace(QStringLiteral("Fixedsys"), QStringLiteral("Terminus (TTF)")))
-        QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
-                                   {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
-    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")}) {
-        if (!aliasFace(gothic, QStringLiteral("Blankenburg_UNZ1A")))
-            QFont::insertSubstitutions(gothic,
-                                       {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
-    }
+    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
+                               {QStringLiteral("Terminus (TTF)"), QStringLiteral("monospace")});
+    for (const QString &gothic : {QStringLiteral("GothicE"), QStringLiteral("GothicG")})
+        QFont::insertSubstitutions(gothic, {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("serif")});
 }
 
-QFont layoutFont(const ControlLayout &control)
+QFont layoutFont(ControlFont font)
 {
-    const FontLayout layout = fontLayout(control.font);
+    const FontLayout layout = fontLayout(font);
     QFont qfont(QString::fromLatin1(layout.face));
     qfont.setPointSizeF(layout.points);
     qfont.setWeight(QFont::Normal);
@@ -69,7 +63,6 @@ QRect pixelRect(int left, int top, int width, int height)
 Form::Form(QWidget *window, ControlMade made)
     : m_window(window)
     , m_made(std::move(made))
-    , m_pageMade(tabLayout().captions.size(), false)
 {
     substituteMissingFonts();
     const WindowLayout &layout = windowLayout();
@@ -77,49 +70,19 @@ Form::Form(QWidget *window, ControlMade made)
     window->setWindowTitle(QString::fromLatin1(layout.caption));
     window->setWindowIcon(pictures::icon(layout.icon));
     window->resize(pixels(layout.clientWidth), pixels(layout.clientHeight));
-    // A container comes before its contents, which are on its page.
-    for (const ControlLayout &control : controlLayouts()) {
-        m_pageOf.insert(QString::fromLatin1(control.name),
-                        control.page >= 0 ? control.page
-                                          : m_pageOf.value(QString::fromLatin1(control.container), -1));
-    }
-    for (const ControlLayout &control : controlLayouts()) {
-        if (m_pageOf.value(QString::fromLatin1(control.name)) < 0)
-            make(control);
-    }
+    window->setFont(layoutFont(ControlFont::Fixedsys9)); // the controls' text font, theirs to take
+    // A container comes before its contents.
+    for (const ControlLayout &control : controlLayouts())
+        make(control);
     setTabOrder();
 }
 
 QObject *Form::control(const QString &name) const
 {
-    if (QObject *made = m_controls.value(name))
-        return made;
-    const int page = m_pageOf.value(name, -1);
-    if (page < 0)
-        return nullptr;
-    makePage(page);
     return m_controls.value(name);
 }
 
-void Form::makeAllPages() const
-{
-    for (int page = 0; page < m_pageMade.size(); ++page)
-        makePage(page);
-}
-
-void Form::makePage(int page) const
-{
-    if (m_pageMade.at(page))
-        return;
-    m_pageMade[page] = true;
-    for (const ControlLayout &control : controlLayouts()) {
-        if (m_pageOf.value(QString::fromLatin1(control.name)) == page)
-            make(control);
-    }
-    setTabOrder();
-}
-
-void Form::make(const ControlLayout &layout) const
+void Form::make(const ControlLayout &layout)
 {
     const QString containerName = QString::fromLatin1(layout.container);
     QWidget *container = containerName.isEmpty() ? m_window : qobject_cast<QWidget *>(control(containerName));
@@ -129,10 +92,6 @@ void Form::make(const ControlLayout &layout) const
     m_controls.insert(object->objectName(), object);
     if (auto widget = qobject_cast<QWidget *>(object))
         placeOnContainer(layout, widget, container);
-    if (layout.kind == ControlKind::TabControl) {
-        QObject::connect(static_cast<TabControl *>(object), &TabControl::pageNeeded, m_window,
-                         [this](int page) { makePage(page); });
-    }
     m_made(object);
 }
 
@@ -206,7 +165,7 @@ QObject *Form::createControl(const ControlLayout &layout, QWidget *container) co
 void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidget *container) const
 {
     if (layout.font != ControlFont::NoText)
-        widget->setFont(layoutFont(layout));
+        widget->setFont(layoutFont(layout.font));
     if (layout.accessibleName)
         widget->setAccessibleName(QString::fromUtf8(layout.accessibleName));
     if (layout.page >= 0) {
@@ -220,15 +179,13 @@ void Form::placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidge
     // Images and labels are drawn beneath the other controls that they overlap.
     if (layout.kind == ControlKind::Image || layout.kind == ControlKind::Label)
         widget->lower();
-    // A member of a page is shown with its page; anything else as its start state says, explicitly, since a
-    // control made inside a container that is already on the screen would otherwise stay hidden.
-    if (layout.page < 0)
-        widget->setVisible(!(layout.start & Hidden));
+    // A member of a page is shown with its page; anything else as its start state says.
+    if (layout.page < 0 && (layout.start & Hidden))
+        widget->setVisible(false);
     if (layout.kind == ControlKind::TabControl)
         static_cast<TabControl *>(widget)->setCurrentPage(tabLayout().storedPage);
 }
 
-// Over the controls made so far: the controls of a page made later take their places when it is made.
 void Form::setTabOrder() const
 {
     std::map<int, QWidget *> byTabIndex;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -15,21 +14,16 @@ struct ControlLayout;
 
 // The window's controls, made from the stored layout: each with its caption, font, place, page, focus order
 // and start state, found by its name in the layout.
-//
-// Only the controls that are not on an option page are made with the form. The controls of a page are made
-// when the page is first shown, when one of them is first asked for, or by makeAllPages(); whoever asks for a
-// control finds it.
 class Form {
 public:
     // Called with each control once it is made and placed.
     using ControlMade = std::function<void(QObject *control)>;
 
-    // Gives `window` its name, title, icon and size and makes the controls that are on no page, in creation
-    // order.
+    // Gives `window` its name, title, icon, size and text font and makes every control, in creation order.
     Form(QWidget *window, ControlMade made);
 
-    // The control named `name` (widgets, timers and the sound device alike), made now if its page has not
-    // been; null for a name the layout lacks.
+    // The control named `name` (widgets, timers and the sound device alike); null for a name the layout
+    // lacks.
     QObject *control(const QString &name) const;
 
     // The control named `name`, which the layout holds as a `T`.
@@ -40,22 +34,15 @@ public:
         return object;
     }
 
-    // Makes the controls of the pages not made yet.
-    void makeAllPages() const;
-
 private:
-    void make(const ControlLayout &layout) const;
-    void makePage(int page) const; // once
+    void make(const ControlLayout &layout);
     QObject *createControl(const ControlLayout &layout, QWidget *container) const;
     void placeOnContainer(const ControlLayout &layout, QWidget *widget, QWidget *container) const;
     void setTabOrder() const;
 
     QWidget *m_window;
     ControlMade m_made;
-    QHash<QString, int> m_pageOf; // the page a control is on, with its container; -1 for none
-    // Made on first need, which may come from a reader of the form.
-    mutable QHash<QString, QObject *> m_controls;
-    mutable QList<bool> m_pageMade;
+    QHash<QString, QObject *> m_controls;
 };
 
 } // namespace quibrel

@@ -30,7 +30,6 @@ namespace {
 
 const QString soundFile = QStringLiteral("D:\\VUD\\MUSIQUES\\WAVE\\NEWSTING.WAV");
 const QString gamePattern = QStringLiteral("*.gb");
-constexpr std::chrono::milliseconds pagesAfterShow{100};
 
 // Assistive technology takes a top-level widget of a class it does not know for a mere filler; the launcher's
 // window is a window, named by its title.
@@ -90,7 +89,7 @@ void Quibrel::connectNamed(QObject *control, const char *name, void (Control::*s
         connect(as<Control>(control), signal, this, handler);
 }
 
-// As each control is made: the controls of the option pages are made when first needed.
+// As each control is made.
 void Quibrel::connectHandlers(QObject *control)
 {
     connectNamed(control, "cmdPlay", &QPushButton::clicked, &Quibrel::cmdPlay_Click);
@@ -115,18 +114,6 @@ void Quibrel::connectHandlers(QObject *control)
     connectNamed(control, "optVPeriodCustom", &QRadioButton::clicked, &Quibrel::optVPeriodCustom_Click);
     connectNamed(control, "optIfreqDefault", &QRadioButton::clicked, &Quibrel::optIfreqDefault_Click);
     connectNamed(control, "optIfreqCustom", &QRadioButton::clicked, &Quibrel::optIfreqCustom_Click);
-}
-
-void Quibrel::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    // The pages not shown yet are made a moment after the window is first shown: there for assistive
-    // technology soon after the start, without holding up the window's first picture or competing with the
-    // display server while it puts that picture up. Anything that needs a page earlier makes it then.
-    if (!m_pagesScheduled) {
-        m_pagesScheduled = true;
-        QTimer::singleShot(pagesAfterShow, this, [this] { m_form.makeAllPages(); });
-    }
 }
 
 void Quibrel::showError(const QString &text)

@@ -25,9 +25,6 @@ public:
     void Form_Load();
     QString fctGetCmdLine() const;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void connectHandlers(QObject *control);
     template <typename Control, typename... Arguments, typename Handler>
@@ -63,7 +60,6 @@ private:
     void optBgCustom_Click();
 
     Form m_form;
-    bool m_pagesScheduled = false;
 };
 
 } // namespace quibrel

@@ -251,7 +251,6 @@ void TabControl::setCurrentPage(int index)
 {
     if (index < 0 || index >= count() || index == m_current)
         return;
-    emit pageNeeded(index);
     // A focused member that disappears with its page would hand the focus to some arbitrary widget;
     // the control keeps it instead, so that the arrow keys go on working.
     QWidget *focus = QApplication::focusWidget();

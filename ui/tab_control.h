@@ -48,8 +48,6 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // Just before page `index` becomes the current page, so that its members can still be added.
-    void pageNeeded(int index);
     void currentPageChanged(int index);
 
 protected:
