@@ -4,7 +4,6 @@
 
 #include "files/file_system.h"
 #include "sound/multimedia_control.h"
-#include "sound/wave_decoder.h"
 #include "stub_emulator.h"
 #include "support/scratch_tree.h"
 #include "support/sound_server.h"
@@ -36,7 +35,6 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <sndfile.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -96,71 +94,6 @@ bool showsLiterally(const QLabel *label)
 {
     return label->textFormat() == Qt::PlainText ||
            (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
-}
-
-// The peak memory of this process so far.
-qint64 peakMemoryBytes()
-{
-    rusage usage = {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
-}
-
-// A canonical 44-byte wave header for 16-bit PCM with `dataBytes` of sound after it.
-QByteArray waveHeader(quint32 dataBytes, quint16 channels = 1, quint32 rate = 22050, quint16 bits = 16)
-{
-    QByteArray header;
-    const auto put32 = [&header](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            header += char((v >> (8 * i)) & 0xFF);
-    };
-    const auto put16 = [&header](quint16 v) {
-        header += char(v & 0xFF);
-        header += char(v >> 8);
-    };
-    const quint16 blockAlign = quint16(channels * bits / 8);
-    header += "RIFF";
-    put32(36 + dataBytes);
-    header += "WAVEfmt ";
-    put32(16);
-    put16(1); // PCM
-    put16(channels);
-    put32(rate);
-    put32(rate * blockAlign);
-    put16(blockAlign);
-    put16(bits);
-    header += "data";
-    put32(dataBytes);
-    return header;
-}
-
-// A wave file of one second of 16-bit sound with `extra` chunks between its format and its sound.
-QByteArray waveWithChunks(const QByteArray &extra, quint16 formatTag = 1)
-{
-    QByteArray wave = waveHeader(2 * 22050);
-    wave[20] = char(formatTag & 0xFF);
-    wave[21] = char(formatTag >> 8);
-    wave.insert(36, extra);
-    const quint32 riffLength = quint32(wave.size() - 8 + 2 * 22050);
-    for (int i = 0; i < 4; ++i)
-        wave[4 + i] = char((riffLength >> (8 * i)) & 0xFF);
-    return wave + QByteArray(2 * 22050, '\x10');
-}
-
-QByteArray littleEndian32(quint32 value)
-{
-    QByteArray bytes;
-    for (int i = 0; i < 4; ++i)
-        bytes += char((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-// A wave file of `dataBytes` of silence that takes no room on disk: the header, then a hole.
-bool writeSparseWave(const QString &path, qint64 dataBytes, quint16 bits = 16)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(waveHeader(quint32(dataBytes), 1, 22050, bits)) == 44 && file.resize(44 + dataBytes);
 }
 
 // A PulseAudio server of the test's own, which a row may kill.
@@ -241,26 +174,6 @@ enum class BrowserFault {
 
 enum class Place { CustomTexts, FileName, DirectoryName };
 
-enum class SoundFile {
-    Sparse200MB,
-    JustOverTheLimit,
-    JustUnderTheLimit,
-    EightBitDoublingPastTheLimit,
-    CutInsideHeader,
-    CutInsideSound,
-    HeaderClaimsMoreThanThere,
-    Aiff,
-    Flac,
-    RawSamples,
-    ManyChannels,
-    OneHertz,
-    ListEntryOfNearly4GiB,
-    FuzzerFinding,
-    MpegInsideAWave,
-    SmallSoundInA300MBFile,
-    OddChunkWithoutPadByte,
-};
-
 enum class SoundServerFault { KilledWhilePlaying, KilledBetweenOpenAndPlay, NoSoundDeviceAtAll };
 
 } // namespace
@@ -268,7 +181,6 @@ enum class SoundServerFault { KilledWhilePlaying, KilledBetweenOpenAndPlay, NoSo
 Q_DECLARE_METATYPE(LaunchFault)
 Q_DECLARE_METATYPE(BrowserFault)
 Q_DECLARE_METATYPE(Place)
-Q_DECLARE_METATYPE(SoundFile)
 Q_DECLARE_METATYPE(SoundServerFault)
 
 class TestFaults : public QObject {
@@ -287,8 +199,6 @@ private slots:
     void volumeStaysInRange();
     void shellNeverInterprets_data();
     void shellNeverInterprets();
-    void soundFiles_data();
-    void soundFiles();
     void soundServerFaults_data();
     void soundServerFaults();
 
@@ -841,142 +751,6 @@ void TestFaults::shellNeverInterprets()
     QCOMPARE(entries(m_emu), emulatorFolderAfter);
     QCOMPARE(entries(folder), folder == m_emu ? emulatorFolderAfter : gameFolderBefore);
     QCOMPARE(entries(m_root), QByteArrayList{"emu"});
-}
-
-// Wave files that are too big, cut short or not waves at all: "Open" refuses them or plays what is there,
-// without taking memory out of proportion and without a word to the user.
-void TestFaults::soundFiles_data()
-{
-    QTest::addColumn<SoundFile>("kind");
-    QTest::addColumn<bool>("decodes"); // the decoder gives a sound
-    QTest::addColumn<bool>("opens"); // Ready after "Open", with a sound server; else the device stays Closed
-
-    QTest::newRow("200 MB wave") << SoundFile::Sparse200MB << false << false;
-    QTest::newRow("wave one frame over the limit") << SoundFile::JustOverTheLimit << false << false;
-    QTest::newRow("wave right at the limit") << SoundFile::JustUnderTheLimit << true << true;
-    QTest::newRow("8-bit wave that decodes past the limit")
-        << SoundFile::EightBitDoublingPastTheLimit << false << false;
-    QTest::newRow("wave cut inside its header") << SoundFile::CutInsideHeader << false << false;
-    QTest::newRow("wave cut inside its sound") << SoundFile::CutInsideSound << true << true;
-    QTest::newRow("header claims 4 GiB, file holds 1 s")
-        << SoundFile::HeaderClaimsMoreThanThere << true << true;
-    QTest::newRow("AIFF sound") << SoundFile::Aiff << false << false;
-    QTest::newRow("FLAC sound") << SoundFile::Flac << false << false;
-    QTest::newRow("raw samples without a header") << SoundFile::RawSamples << false << false;
-    QTest::newRow("wave with 64 channels, more than any output takes")
-        << SoundFile::ManyChannels << true << false;
-    QTest::newRow("wave at 1 Hz") << SoundFile::OneHertz << true << true;
-    // Found by the fuzzer: libsndfile went round in circles for ever over such a list. Only the format and
-    // the sound of a file are read now.
-    QTest::newRow("list entry that claims nearly 4 GiB") << SoundFile::ListEntryOfNearly4GiB << true << true;
-    QTest::newRow("the fuzzer's 132 bytes") << SoundFile::FuzzerFinding << false << false;
-    QTest::newRow("MPEG sound inside a wave") << SoundFile::MpegInsideAWave << false << false;
-    QTest::newRow("1 s of sound in a 300 MB file") << SoundFile::SmallSoundInA300MBFile << false << false;
-    QTest::newRow("chunk of odd length without its pad byte")
-        << SoundFile::OddChunkWithoutPadByte << true << true;
-}
-
-void TestFaults::soundFiles()
-{
-    QFETCH(SoundFile, kind);
-    QFETCH(bool, decodes);
-    QFETCH(bool, opens);
-    const QString path = m_root + "/sting.wav";
-    const qint64 limitFrames = maximumDecodedBytes / 2;
-    switch (kind) {
-    case SoundFile::Sparse200MB:
-        QVERIFY(writeSparseWave(path, 200 * 1000 * 1000));
-        break;
-    case SoundFile::JustOverTheLimit:
-        QVERIFY(writeSparseWave(path, (limitFrames + 1) * 2));
-        break;
-    case SoundFile::JustUnderTheLimit:
-        QVERIFY(writeSparseWave(path, limitFrames * 2));
-        break;
-    case SoundFile::EightBitDoublingPastTheLimit:
-        QVERIFY(writeSparseWave(path, limitFrames + 1, 8));
-        break;
-    case SoundFile::CutInsideHeader:
-        QVERIFY(writeTone(path, 1) && QFile::resize(path, 30));
-        break;
-    case SoundFile::CutInsideSound:
-        QVERIFY(writeTone(path, 1) && QFile::resize(path, 44 + 22050));
-        break;
-    case SoundFile::HeaderClaimsMoreThanThere: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(waveHeader(0xFFFFFFF0u));
-        file.write(QByteArray(2 * 22050, '\x10'));
-        break;
-    }
-    case SoundFile::Aiff:
-        QVERIFY(writeTone(path, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
-        break;
-    case SoundFile::Flac:
-        QVERIFY(writeTone(path, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
-        break;
-    case SoundFile::RawSamples:
-        QVERIFY(writeTone(path, 1, SF_FORMAT_RAW | SF_FORMAT_PCM_16));
-        break;
-    case SoundFile::ManyChannels:
-        QVERIFY(writeTone(path, 0.1, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 64));
-        break;
-    case SoundFile::OneHertz:
-        QVERIFY(writeTone(path, 3, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 1));
-        break;
-    case SoundFile::ListEntryOfNearly4GiB: {
-        // Entries of 4 GiB less one byte, which round up to nothing, then one that takes the count past 4 GiB
-        // and back to the start of the list.
-        const QByteArray list = "INFO" + QByteArray("abcd" + littleEndian32(0xFFFFFFFF)).repeated(5) +
-                                "abcd" + littleEndian32(0xFFFFFFDF) + QByteArray(40, 'x');
-        QVERIFY(
-            makeFile(QFile::encodeName(path), waveWithChunks("LIST" + littleEndian32(list.size()) + list)));
-        break;
-    }
-    case SoundFile::FuzzerFinding: {
-        const QByteArray found = QByteArray::fromHex("52494646ffffffff57415645494e464f080000ff") +
-                                 QByteArray(60, '\xff') + "\xdf" + QByteArray(50, '\xff') +
-                                 QByteArray(1, '\0');
-        QCOMPARE(found.size(), 132);
-        QVERIFY(makeFile(QFile::encodeName(path), found));
-        break;
-    }
-    case SoundFile::MpegInsideAWave:
-        QVERIFY(makeFile(QFile::encodeName(path), waveWithChunks({}, 0x0055)));
-        break;
-    case SoundFile::SmallSoundInA300MBFile: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const quint32 junk = 300 * 1000 * 1000;
-        QVERIFY(file.write(waveWithChunks("JUNK" + littleEndian32(junk))) > 0);
-        QVERIFY(
-            file.resize(file.size() + junk)); // the junk is a hole after the sound; the sizes still add up
-        break;
-    }
-    case SoundFile::OddChunkWithoutPadByte:
-        QVERIFY(makeFile(QFile::encodeName(path), waveWithChunks("JUNK" + littleEndian32(3) + "abc")));
-        break;
-    }
-    QCOMPARE(decodeWave(path).has_value(), decodes);
-    if (opens)
-        REQUIRE_SOUND_SERVER(m_soundServer);
-
-    const qint64 peakBefore = peakMemoryBytes();
-    {
-        MultimediaControl control;
-        control.setDeviceType(QStringLiteral("WaveAudio"));
-        control.setFileName(path);
-        control.setCommand(QStringLiteral("Open"));
-        QCOMPARE(control.state(), opens ? State::Ready : State::Closed);
-        control.setCommand(QStringLiteral("Play"));
-        QCOMPARE(control.state(), opens ? State::Playing : State::Closed);
-        control.setCommand(QStringLiteral("Close"));
-        QCOMPARE(control.state(), State::Closed);
-    }
-    // A refused file costs next to nothing; one taken costs its decoded sound and no more than that again.
-    const qint64 grown = peakMemoryBytes() - peakBefore;
-    const qint64 allowed = opens ? 2 * maximumDecodedBytes : 16 * 1024 * 1024;
-    QVERIFY2(grown <= allowed, qPrintable(QStringLiteral("peak memory grew by %1 MiB").arg(grown >> 20)));
 }
 
 // The sound server going away, or never being there: the device ends up Ready or Closed, never stuck in

@@ -31,12 +31,11 @@ bool writeText(const QString &path, const QByteArray &text)
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-enum class Content { Tone, Text, Nothing, ToneCutInHeader, ToneHeaderOnly, AiffTone };
+enum class Content { Tone, Text, Nothing, ManyChannels };
 
 // Writes a one-second file of the given kind.
 bool writeFile(const QString &path, Content content)
 {
-    const int canonicalHeaderSize = 44;
     switch (content) {
     case Content::Tone:
         return writeTone(path, 1);
@@ -44,12 +43,8 @@ bool writeFile(const QString &path, Content content)
         return writeText(path, "This is not a sound.\n");
     case Content::Nothing:
         return writeText(path, {});
-    case Content::ToneCutInHeader:
-        return writeTone(path, 1) && QFile::resize(path, 30);
-    case Content::ToneHeaderOnly:
-        return writeTone(path, 1) && QFile::resize(path, canonicalHeaderSize);
-    case Content::AiffTone:
-        return writeTone(path, 1, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    case Content::ManyChannels:
+        return writeTone(path, 0.1, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 64);
     }
     return false;
 }
@@ -358,9 +353,8 @@ void TestMultimediaControl::failedOpenStaysClosedAndSilent_data()
     QTest::newRow("missing directory") << "absent/sting.wav" << wave << Content::Tone;
     QTest::newRow("text file") << "sting.wav" << wave << Content::Text;
     QTest::newRow("empty file") << "sting.wav" << wave << Content::Nothing;
-    QTest::newRow("wave cut inside its header") << "sting.wav" << wave << Content::ToneCutInHeader;
-    QTest::newRow("wave header without sound") << "sting.wav" << wave << Content::ToneHeaderOnly;
-    QTest::newRow("AIFF sound") << "sting.wav" << wave << Content::AiffTone;
+    // Which files decode is the decoder's own test; this one a sound that decodes and that no output takes.
+    QTest::newRow("wave with 64 channels") << "sting.wav" << wave << Content::ManyChannels;
     QTest::newRow("device type CDAudio") << "sting.wav"
                                          << "CDAudio" << Content::Tone;
     QTest::newRow("no device type") << "sting.wav"
