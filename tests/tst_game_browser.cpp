@@ -1,5 +1,6 @@
 #include "files/file_system.h"
 #include "files/mount_table.h"
+#include "support/scratch_tree.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
 #include "ui/file_list.h"
@@ -17,7 +18,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -27,23 +27,6 @@ using namespace quibrel;
 
 namespace {
 
-// The file system is driven with bytes, so that any name at all can be made.
-bool makeFile(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    return fd >= 0 && ::close(fd) == 0;
-}
-
-bool makeDirectory(const QByteArray &path)
-{
-    return ::mkdir(path.constData(), 0755) == 0;
-}
-
-bool makeLink(const QByteArray &target, const QByteArray &path)
-{
-    return ::symlink(target.constData(), path.constData()) == 0;
-}
-
 // A temporary folder removed with everything in it whatever the names: QTemporaryDir alone leaves names that
 // are not UTF-8 behind.
 class ScratchFolder {
@@ -51,12 +34,8 @@ public:
     ScratchFolder() { m_folder.setAutoRemove(false); }
     ~ScratchFolder()
     {
-        if (!m_folder.isValid())
-            return;
-        const auto removeEntry = [](const char *path, const struct stat *, int, FTW *) {
-            return ::remove(path);
-        };
-        ::nftw(encodeFileName(m_folder.path()).constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+        if (m_folder.isValid())
+            removeTree(bytes());
     }
 
     bool isValid() const { return m_folder.isValid(); }
