@@ -195,8 +195,7 @@ void TestProgram::closingTheWindowEndsTheProgram()
     QCOMPARE(m_program->exitCode(), 0);
 }
 
-// The window is built with its own font as the application's, and the system font is put back before
-// anything is shown: a message box is laid out as any program's, to the pixel.
+// The window's text font is the window's own: a message box is laid out as any program's, to the pixel.
 void TestProgram::messageBoxInTheSystemFont()
 {
     QMessageBox expected(QMessageBox::Critical, quibrel::errorTitle, quibrel::noGameMessage, QMessageBox::Ok);

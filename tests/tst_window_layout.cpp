@@ -89,8 +89,7 @@ void TestWindowLayout::controlsAsStored()
     if (!widget)
         return; // timers and the sound device have no place on screen
     const QString container = QString::fromLatin1(layout.container);
-    QCOMPARE(widget->parentWidget()->objectName(),
-             container.isEmpty() ? QStringLiteral("Quibrel") : container);
+    QCOMPARE(widget->parentWidget()->objectName(), container.isEmpty() ? QStringLiteral("Quibrel") : container);
 
     const QString caption = QString::fromUtf8(layout.caption);
     if (auto button = qobject_cast<QAbstractButton *>(widget))
@@ -123,43 +122,29 @@ void TestWindowLayout::placesInPixels_data()
     QTest::addColumn<QString>("caption");
 
     // Independent of the table: read off the layout by hand, in pixels at 96 dpi.
-    QTest::newRow("PLAY") << "cmdPlay"
-                          << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
-    QTest::newRow("QUIT") << "cmdQuit"
-                          << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
-    QTest::newRow("tab control") << "TabSettings"
-                                 << "Quibrel" << QRect(8, 8, 443, 385) << "";
-    QTest::newRow("picture box") << "pctZorvel"
-                                 << "Quibrel" << QRect(464, 152, 321, 265) << "";
-    QTest::newRow("arrow") << "imgArrow"
-                           << "Quibrel" << QRect(560, 56, 115, 99) << "";
-    QTest::newRow("selected game") << "lblGameSelected"
-                                   << "Quibrel" << QRect(168, 424, 185, 33) << "";
-    QTest::newRow("game label") << "lblGame"
-                                << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
-    QTest::newRow("cheat frame on its page") << "frmCheat"
-                                             << "TabSettings" << QRect(24, 136, 353, 137) << "Game genie";
-    QTest::newRow("background frame on its page")
-        << "frmBg"
-        << "TabSettings" << QRect(24, 120, 385, 169) << "Background";
-    QTest::newRow("file list") << "FileBox"
-                               << "TabSettings" << QRect(216, 160, 193, 141) << "";
-    QTest::newRow("keys default has a trailing blank") << "optKeysDefault"
-                                                       << "frmKeys" << QRect(16, 24, 169, 33) << "Default ";
-    QTest::newRow("background default has none") << "optBgDefault"
-                                                 << "frmBg" << QRect(16, 32, 153, 33) << "Default";
-    QTest::newRow("custom path caption")
-        << "optBgCustom"
-        << "frmBg" << QRect(16, 72, 265, 33) << "Custom (enter full path below)";
-    QTest::newRow("volume scroll bar") << "hsbVolume"
-                                       << "frmVolume" << QRect(16, 24, 177, 17) << "";
-    QTest::newRow("volume label") << "lblVolume"
-                                  << "frmVolume" << QRect(64, 56, 73, 25) << "10";
-    QTest::newRow("screen refresh default")
-        << "optDelay"
-        << "frmScreenRefresh" << QRect(16, 24, 145, 15) << "Delay(default)";
-    QTest::newRow("video mode 0") << "optVideo0"
-                                  << "frmVideo" << QRect(16, 16, 329, 25)
+    QTest::newRow("PLAY") << "cmdPlay" << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
+    QTest::newRow("QUIT") << "cmdQuit" << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
+    QTest::newRow("tab control") << "TabSettings" << "Quibrel" << QRect(8, 8, 443, 385) << "";
+    QTest::newRow("picture box") << "pctZorvel" << "Quibrel" << QRect(464, 152, 321, 265) << "";
+    QTest::newRow("arrow") << "imgArrow" << "Quibrel" << QRect(560, 56, 115, 99) << "";
+    QTest::newRow("selected game") << "lblGameSelected" << "Quibrel" << QRect(168, 424, 185, 33) << "";
+    QTest::newRow("game label") << "lblGame" << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
+    QTest::newRow("cheat frame on its page") << "frmCheat" << "TabSettings" << QRect(24, 136, 353, 137)
+                                             << "Game genie";
+    QTest::newRow("background frame on its page") << "frmBg" << "TabSettings" << QRect(24, 120, 385, 169)
+                                                  << "Background";
+    QTest::newRow("file list") << "FileBox" << "TabSettings" << QRect(216, 160, 193, 141) << "";
+    QTest::newRow("keys default has a trailing blank") << "optKeysDefault" << "frmKeys" << QRect(16, 24, 169, 33)
+                                                       << "Default ";
+    QTest::newRow("background default has none") << "optBgDefault" << "frmBg" << QRect(16, 32, 153, 33)
+                                                  << "Default";
+    QTest::newRow("custom path caption") << "optBgCustom" << "frmBg" << QRect(16, 72, 265, 33)
+                                         << "Custom (enter full path below)";
+    QTest::newRow("volume scroll bar") << "hsbVolume" << "frmVolume" << QRect(16, 24, 177, 17) << "";
+    QTest::newRow("volume label") << "lblVolume" << "frmVolume" << QRect(64, 56, 73, 25) << "10";
+    QTest::newRow("screen refresh default") << "optDelay" << "frmScreenRefresh" << QRect(16, 24, 145, 15)
+                                            << "Delay(default)";
+    QTest::newRow("video mode 0") << "optVideo0" << "frmVideo" << QRect(16, 16, 329, 25)
                                   << "0 - 320x200 with title screen(default)";
 }
 
@@ -236,9 +221,9 @@ void TestWindowLayout::focusOrder()
         tabIndex.insert(QString::fromLatin1(layout.name), layout.tabIndex);
     const QStringList chain = focusChain(m_window);
 
-    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay",
-                                            "cmdQuit", "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom",
-                                            "optVerbose0", "optVerbose1"}));
+    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay", "cmdQuit",
+                                            "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom", "optVerbose0",
+                                            "optVerbose1"}));
     QCOMPARE(chain.last(), QStringLiteral("optBgDefault"));
     for (int i = 1; i < chain.size(); ++i)
         QVERIFY2(tabIndex[chain[i - 1]] < tabIndex[chain[i]], qPrintable(chain[i]));
@@ -284,8 +269,8 @@ void TestWindowLayout::pages()
 
 void TestWindowLayout::startState()
 {
-    for (const char *name : {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom",
-                             "txtVPeriodCustom", "txtIfreqCustom"}) {
+    for (const char *name :
+         {"txtBgCustom", "txtCheat", "txtKeysCustom", "txtUPeriodCustom", "txtVPeriodCustom", "txtIfreqCustom"}) {
         QVERIFY2(find<QLineEdit>(name)->isHidden(), name);
         QVERIFY2(find<QLineEdit>(name)->text().isEmpty(), name);
     }
