@@ -40,8 +40,7 @@ const Figure figures[] = {
     {"peak_rss", "peak memory (max RSS) over that start-up, against that one-label window", "MiB",
      Goal::Ratio, 1.10},
     {"peak_rss_settled",
-     "peak memory half a second after the first frame, the option pages made by then, against the one-label "
-     "window at that moment",
+     "peak memory half a second after the first frame, against the one-label window at that moment",
      "MiB", Goal::Report, 0},
     {"startup_bare", "start-up, for scale: against an empty bare window", "ms", Goal::Report, 0},
     {"peak_rss_bare", "peak memory, for scale: against the empty bare window", "MiB", Goal::Report, 0},
