@@ -1,7 +1,7 @@
-#include "example_settings.h"
+#include "support/example_settings.h"
 #include "files/file_system.h"
 #include "launch/play.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "files/file_system.h"
 #include "sound/multimedia_control.h"
 #include "sound/wave_decoder.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/scratch_tree.h"
 #include "support/sound_server.h"
 #include "support/tone.h"

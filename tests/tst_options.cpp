@@ -2,7 +2,7 @@
 // where it has one), it gives the emulator the words that the option table says, in their group's place.
 
 #include "files/file_system.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/option_table.h"
 #include "support/scratch_tree.h"
 #include "support/window_driver.h"

@@ -2,7 +2,7 @@
 
 #include "files/file_system.h"
 #include "sound/multimedia_control.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"

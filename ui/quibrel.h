@@ -37,8 +37,8 @@ private:
     void tellFolderCannotBeOpened(const QString &path, const QString &reason);
     QString workingDirectoryOrTell();
     template <typename T> T *get(const char *name) const { return m_form.get<T>(name); }
-    template <typename Group> Group chosen() const;
-    QString text(const char *name) const;
+    void useDefault(const char *frame);
+    void useCustom(const char *frame);
 
     void cmdPlay_Click();
     void cmdQuit_Click();

@@ -91,3 +91,21 @@ inline QByteArrayList wordsOf(const OptionButton &button)
 {
     return button.words ? QByteArray(button.words).split(' ') : QByteArrayList();
 }
+
+// The emulator's option words when `button` alone is away from the start (a custom button's box holding
+// `typed`): its words in its group's place, and the volume at its start value.
+inline QStringList expectedOptionWords(const OptionButton &button, const QString &typed)
+{
+    QStringList words;
+    for (const char *frame : emulatorOrder) {
+        if (qstrcmp(frame, "frmVolume") == 0) {
+            words << QStringLiteral("-volume") << QStringLiteral("10");
+        } else if (qstrcmp(frame, button.frame) == 0) {
+            for (const QByteArray &word : wordsOf(button))
+                words << QString::fromLatin1(word);
+            if (button.shownBox)
+                words << typed;
+        }
+    }
+    return words;
+}
