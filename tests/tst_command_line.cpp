@@ -103,9 +103,6 @@ void TestCommandLine::optionPieces_data()
     QTest::addColumn<QString>("expected");
 
     LaunchSettings s;
-    QTest::newRow("start values: only the volume") << s << QStringLiteral(" -volume 10");
-
-    s = {};
     s.frmVPeriod = VPeriod::optVPeriodCustom;
     s.frmUPeriod = UPeriod::optUPeriodCustom;
     s.frmIfreq = Ifreq::optIfreqCustom;
@@ -129,19 +126,6 @@ void TestCommandLine::optionPieces_data()
     s.frmStereo = Stereo::optStereoMono;
     QTest::newRow("no sound keeps stereo and volume")
         << s << QStringLiteral(" -sound 0 -stereo 0 -volume 10");
-
-    s = {};
-    s.frmVerbose = Verbose::optVerbose0;
-    s.frmVideo = Video::optVideo5;
-    QTest::newRow("numbered buttons pass their number")
-        << s << QStringLiteral(" -volume 10 -verbose 0 -video 5");
-
-    s = {};
-    s.frmVerbose = Verbose::optVerbose8;
-    s.frmVideo = Video::optVideo1;
-    s.frmStereo = Stereo::optStereoReversed;
-    QTest::newRow("last and first numbered buttons")
-        << s << QStringLiteral(" -stereo 2 -volume 10 -verbose 8 -video 1");
 
     s = {};
     s.frmKeys = Keys::optKeysCustom;
@@ -200,6 +184,14 @@ void TestCommandLine::argumentVector_data()
                        "e\nf",
                        "\"q\"",
                        "x"};
+
+    s = game("/roms", "a.gb");
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("\"a b");
+    s.frmVideo = Video::optVideo2;
+    QTest::newRow("a quote left open runs on over the words after it, as on the command line")
+        << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
+        << QStringList{"/roms/a.gb", "-volume", "10", "-cheat", "a b -video 2"};
 }
 
 void TestCommandLine::argumentVector()
