@@ -68,9 +68,7 @@ void TestCommandLine::windowsCommandLine()
 
 void TestCommandLine::eachMemberGivesItsWords_data()
 {
-    QTest::addColumn<QString>("name");
-    for (const OptionButton &button : optionButtons)
-        QTest::newRow(button.name) << QString::fromLatin1(button.name);
+    addButtonRows();
 }
 
 // The option table against the buttons written out by hand: the member alone gives its words (and its box's

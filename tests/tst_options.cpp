@@ -96,9 +96,7 @@ void TestOptions::tableHoldsEveryOptionButton()
 
 void TestOptions::buttonGivesItsWords_data()
 {
-    QTest::addColumn<QString>("name");
-    for (const OptionButton &button : optionButtons)
-        QTest::newRow(button.name) << QString::fromLatin1(button.name);
+    addButtonRows();
 }
 
 void TestOptions::buttonGivesItsWords()

@@ -6,6 +6,7 @@
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 // One option button: its group (frame), page, and the words it adds to the emulator's argument vector.
 struct OptionButton {
@@ -84,6 +85,14 @@ inline QStringList customBoxes()
             boxes << QLatin1String(button.shownBox);
     }
     return boxes;
+}
+
+// One row per option button, its name in the column "name".
+inline void addButtonRows()
+{
+    QTest::addColumn<QString>("name");
+    for (const OptionButton &button : optionButtons)
+        QTest::newRow(button.name) << QString::fromLatin1(button.name);
 }
 
 // The words a button adds, each one argument; the text of a custom button's box is not among them.
