@@ -8,21 +8,16 @@ namespace quibrel {
 
 namespace {
 
-// What one group gives: its chosen member's words, then the text that completes the member, if any.
-struct Piece {
-    QLatin1String words;
-    const QString *text;
-};
-
-// Calls `add` with each group's piece, in the emulator's order. A member without words gives nothing, and so
-// does a custom member whose text is empty; the volume always gives its words and text.
+// Calls `add` with each group's words and the text that completes them (or null), in the emulator's order. A
+// member without words gives nothing, and so does a custom member whose text is empty; the volume always
+// goes.
 template <typename Add> void forEachPiece(const LaunchSettings &settings, Add add)
 {
     for (const OptionGroup &group : optionGroups()) {
-        const Piece piece{QLatin1String(group.words.at(group.chosen(settings))), group.completion(settings)};
-        if (piece.words.isEmpty() || (group.member && piece.text && piece.text->isEmpty()))
-            continue;
-        add(piece);
+        const QLatin1String words(group.words.at(group.chosen(settings)));
+        const QString *text = group.completion(settings);
+        if (!words.isEmpty() && !(group.member && text && text->isEmpty()))
+            add(words, text);
     }
 }
 
@@ -31,18 +26,15 @@ template <typename Add> void forEachPiece(const LaunchSettings &settings, Add ad
 // one literal quote. A quote left open in one text runs on over the words after it, as on the command line.
 class ArgumentWords {
 public:
-    void addWords(QLatin1String words)
+    void add(QLatin1String words, const QString *text)
     {
         add(u' ');
         if (!m_quoted && m_quotes == 0 && m_word.isEmpty())
             m_words += QString(words).split(u' ');
         else
             add(QString(words));
-    }
-    void addText(const QString &text)
-    {
-        add(u' ');
-        add(text);
+        if (text)
+            add(u' ' + *text);
     }
     QStringList take()
     {
@@ -99,10 +91,8 @@ QString composeCommandLine(const LaunchSettings &settings, const QString &workin
 {
     QString line =
         emulatorPath(workingDirectory, separator) + QLatin1Char(' ') + gamePath(settings, separator);
-    forEachPiece(settings, [&line](const Piece &piece) {
-        line += QLatin1Char(' ') + piece.words;
-        if (piece.text)
-            line += QLatin1Char(' ') + *piece.text;
+    forEachPiece(settings, [&line](QLatin1String words, const QString *text) {
+        line += QLatin1Char(' ') + words + (text ? QLatin1Char(' ') + *text : QString());
     });
     return line;
 }
@@ -111,11 +101,7 @@ EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &w
                                 QChar separator)
 {
     ArgumentWords words;
-    forEachPiece(settings, [&words](const Piece &piece) {
-        words.addWords(piece.words);
-        if (piece.text)
-            words.addText(*piece.text);
-    });
+    forEachPiece(settings, [&words](QLatin1String each, const QString *text) { words.add(each, text); });
     return {emulatorPath(workingDirectory, separator),
             QStringList{gamePath(settings, separator)} + words.take()};
 }

@@ -243,16 +243,6 @@ void Quibrel::hsbVolume_Scroll()
     hsbVolume_Change();
 }
 
-void Quibrel::optIfreqCustom_Click()
-{
-    useCustom("frmIfreq");
-}
-
-void Quibrel::optIfreqDefault_Click()
-{
-    useDefault("frmIfreq");
-}
-
 void Quibrel::Timer1_Timer()
 {
     get<ImageBox>("imgArrow")->setVisible(false);
@@ -265,56 +255,6 @@ void Quibrel::Timer2_Timer()
     get<ImageBox>("imgArrow")->setVisible(true);
     get<Timer>("Timer1")->setEnabled(true);
     get<Timer>("Timer2")->setEnabled(false);
-}
-
-void Quibrel::optVPeriodCustom_Click()
-{
-    useCustom("frmVPeriod");
-}
-
-void Quibrel::optVPeriodDefault_Click()
-{
-    useDefault("frmVPeriod");
-}
-
-void Quibrel::optUPeriodDefault_Click()
-{
-    useDefault("frmUPeriod");
-}
-
-void Quibrel::optUPeriodCustom_Click()
-{
-    useCustom("frmUPeriod");
-}
-
-void Quibrel::optKeysDefault_Click()
-{
-    useDefault("frmKeys");
-}
-
-void Quibrel::optKeysCustom_Click()
-{
-    useCustom("frmKeys");
-}
-
-void Quibrel::optNoCheat_Click()
-{
-    useDefault("frmCheat");
-}
-
-void Quibrel::optCheat_Click()
-{
-    useCustom("frmCheat");
-}
-
-void Quibrel::optBgDefault_Click()
-{
-    useDefault("frmBg");
-}
-
-void Quibrel::optBgCustom_Click()
-{
-    useCustom("frmBg");
 }
 
 QString Quibrel::fctGetCmdLine() const

@@ -47,20 +47,20 @@ private:
     void FileBox_DblClick();
     void hsbVolume_Change();
     void hsbVolume_Scroll();
-    void optIfreqCustom_Click();
-    void optIfreqDefault_Click();
+    void optIfreqCustom_Click() { useCustom("frmIfreq"); }
+    void optIfreqDefault_Click() { useDefault("frmIfreq"); }
     void Timer1_Timer();
     void Timer2_Timer();
-    void optVPeriodCustom_Click();
-    void optVPeriodDefault_Click();
-    void optUPeriodDefault_Click();
-    void optUPeriodCustom_Click();
-    void optKeysDefault_Click();
-    void optKeysCustom_Click();
-    void optNoCheat_Click();
-    void optCheat_Click();
-    void optBgDefault_Click();
-    void optBgCustom_Click();
+    void optVPeriodCustom_Click() { useCustom("frmVPeriod"); }
+    void optVPeriodDefault_Click() { useDefault("frmVPeriod"); }
+    void optUPeriodDefault_Click() { useDefault("frmUPeriod"); }
+    void optUPeriodCustom_Click() { useCustom("frmUPeriod"); }
+    void optKeysDefault_Click() { useDefault("frmKeys"); }
+    void optKeysCustom_Click() { useCustom("frmKeys"); }
+    void optNoCheat_Click() { useDefault("frmCheat"); }
+    void optCheat_Click() { useCustom("frmCheat"); }
+    void optBgDefault_Click() { useDefault("frmBg"); }
+    void optBgCustom_Click() { useCustom("frmBg"); }
 
     Form m_form;
     bool m_pagesScheduled = false;
