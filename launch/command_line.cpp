@@ -1,109 +1,79 @@
 #include "command_line.h"
 
+#include "option_table.h"
+
 #include <utility>
 
 namespace quibrel {
 
 namespace {
 
-// A custom group adds its literal and text only while its custom button is set and the text is not empty.
-QString customPiece(bool customSet, const char *literal, const QString &text)
+// Calls `add` with each group's words and the text that completes them (or null), in the emulator's order. A
+// member without words gives nothing, and so does a custom member whose text is empty; the volume always
+// goes.
+template <typename Add> void forEachPiece(const LaunchSettings &settings, Add add)
 {
-    if (!customSet || text.isEmpty())
-        return {};
-    return QLatin1String(literal) + text;
-}
-
-const char *stereoPiece(Stereo stereo)
-{
-    switch (stereo) {
-    case Stereo::optStereoMono: return " -stereo 0";
-    case Stereo::optStereoNormal: return "";
-    case Stereo::optStereoReversed: return " -stereo 2";
+    for (const OptionGroup &group : optionGroups()) {
+        const QLatin1String words(group.words.at(group.chosen(settings)));
+        const QString *text = group.completion(settings);
+        if (!words.isEmpty() && !(group.member && text && text->isEmpty()))
+            add(words, text);
     }
-    return "";
 }
 
-const char *verbosePiece(Verbose verbose)
-{
-    switch (verbose) {
-    case Verbose::optVerbose0: return " -verbose 0";
-    case Verbose::optVerbose1: return "";
-    case Verbose::optVerbose2: return " -verbose 2";
-    case Verbose::optVerbose4: return " -verbose 4";
-    case Verbose::optVerbose8: return " -verbose 8";
+// Splits the option part of a command line as a C runtime does: blanks and tabs separate words (other white
+// space, such as a no-break space, is part of a word), double quotes group them, three quotes in a row are
+// one literal quote. A quote left open in one text runs on over the words after it, as on the command line.
+class ArgumentWords {
+public:
+    void add(QLatin1String words, const QString *text)
+    {
+        add(u' ');
+        if (!m_quoted && m_quotes == 0 && m_word.isEmpty())
+            m_words += QString(words).split(u' ');
+        else
+            add(QString(words));
+        if (text)
+            add(u' ' + *text);
     }
-    return "";
-}
-
-const char *videoPiece(Video video)
-{
-    switch (video) {
-    case Video::optVideo0: return "";
-    case Video::optVideo1: return " -video 1";
-    case Video::optVideo2: return " -video 2";
-    case Video::optVideo3: return " -video 3";
-    case Video::optVideo4: return " -video 4";
-    case Video::optVideo5: return " -video 5";
+    QStringList take()
+    {
+        if (!m_word.isEmpty())
+            m_words << std::exchange(m_word, QString());
+        return std::exchange(m_words, QStringList());
     }
-    return "";
-}
 
-} // namespace
-
-QString optionPieces(const LaunchSettings &s)
-{
-    QString pieces;
-    pieces += customPiece(s.frmVPeriod == VPeriod::optVPeriodCustom, " -vperiod ", s.txtVPeriodCustom);
-    pieces += customPiece(s.frmUPeriod == UPeriod::optUPeriodCustom, " -uperiod ", s.txtUPeriodCustom);
-    if (s.frmScreenRefresh == ScreenRefresh::optNoDelay)
-        pieces += QLatin1String(" -nodelay");
-    if (s.frmSound == Sound::optNoSound)
-        pieces += QLatin1String(" -sound 0");
-    pieces += QLatin1String(stereoPiece(s.frmStereo));
-    pieces += QLatin1String(" -volume ") + s.lblVolume;
-    if (s.frmJoystick == Joystick::optJoystickAutodetected)
-        pieces += QLatin1String(" -joystick 1");
-    pieces += customPiece(s.frmIfreq == Ifreq::optIfreqCustom, " -ifreq ", s.txtIfreqCustom);
-    pieces += QLatin1String(verbosePiece(s.frmVerbose));
-    pieces += customPiece(s.frmCheat == Cheat::optCheat, " -cheat ", s.txtCheat);
-    pieces += customPiece(s.frmBg == Bg::optBgCustom, " -background ", s.txtBgCustom);
-    pieces += QLatin1String(videoPiece(s.frmVideo));
-    pieces += customPiece(s.frmKeys == Keys::optKeysCustom, " -keys ", s.txtKeysCustom);
-    return pieces;
-}
-
-namespace {
-// As a C runtime splits its command line: blanks and tabs separate words (other white space, such as a
-// no-break space, is part of a word), double quotes group them, three quotes in a row are one literal quote.
-QStringList splitWords(const QString &text)
-{
-    QStringList words;
-    QString word;
-    bool quoted = false;
-    int quotes = 0;
-    for (const QChar c : text) {
+private:
+    void add(const QString &text)
+    {
+        for (const QChar c : text)
+            add(c);
+    }
+    void add(QChar c)
+    {
         if (c == u'"') {
-            if (++quotes == 3) {
-                quotes = 0;
-                word += c;
+            if (++m_quotes == 3) {
+                m_quotes = 0;
+                m_word += c;
             }
-            continue;
+            return;
         }
-        if (quotes == 1)
-            quoted = !quoted;
-        quotes = 0;
-        if (!quoted && (c == u' ' || c == u'\t')) {
-            if (!word.isEmpty())
-                words << std::exchange(word, QString());
+        if (m_quotes == 1)
+            m_quoted = !m_quoted;
+        m_quotes = 0;
+        if (!m_quoted && (c == u' ' || c == u'\t')) {
+            if (!m_word.isEmpty())
+                m_words << std::exchange(m_word, QString());
         } else {
-            word += c;
+            m_word += c;
         }
     }
-    if (!word.isEmpty())
-        words << word;
-    return words;
-}
+
+    QStringList m_words;
+    QString m_word;
+    bool m_quoted = false;
+    int m_quotes = 0;
+};
 
 QString emulatorPath(const QString &workingDirectory, QChar separator)
 {
@@ -114,22 +84,26 @@ QString gamePath(const LaunchSettings &s, QChar separator)
 {
     return s.FileBoxPath + separator + s.lblGameSelected;
 }
+
 } // namespace
 
 QString composeCommandLine(const LaunchSettings &settings, const QString &workingDirectory, QChar separator)
 {
-    return emulatorPath(workingDirectory, separator) + QLatin1Char(' ') + gamePath(settings, separator)
-           + optionPieces(settings);
+    QString line =
+        emulatorPath(workingDirectory, separator) + QLatin1Char(' ') + gamePath(settings, separator);
+    forEachPiece(settings, [&line](QLatin1String words, const QString *text) {
+        line += QLatin1Char(' ') + words + (text ? QLatin1Char(' ') + *text : QString());
+    });
+    return line;
 }
 
 EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &workingDirectory,
                                 QChar separator)
 {
-    EmulatorCommand command;
-    command.program = emulatorPath(workingDirectory, separator);
-    command.arguments << gamePath(settings, separator);
-    command.arguments += splitWords(optionPieces(settings));
-    return command;
+    ArgumentWords words;
+    forEachPiece(settings, [&words](QLatin1String each, const QString *text) { words.add(each, text); });
+    return {emulatorPath(workingDirectory, separator),
+            QStringList{gamePath(settings, separator)} + words.take()};
 }
 
 } // namespace quibrel

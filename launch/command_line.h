@@ -8,9 +8,6 @@ namespace quibrel {
 
 inline const QString emulatorFileName = QStringLiteral("Zemu.exe");
 
-// The thirteen option pieces joined, each with its own leading blank.
-QString optionPieces(const LaunchSettings &settings);
-
 // The emulator's command line as one text: `separator` stands for the two directory separators.
 QString composeCommandLine(const LaunchSettings &settings, const QString &workingDirectory, QChar separator);
 
@@ -24,8 +21,8 @@ struct EmulatorCommand {
     }
 };
 
-// The command line split as a C runtime splits it, except that the emulator's path and the game's
-// path stay one argument each, blanks and all.
+// The arguments that the command line gives when a C runtime splits it, except that the emulator's path and
+// the game's path stay one argument each, blanks and all.
 EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &workingDirectory,
                                 QChar separator);
 

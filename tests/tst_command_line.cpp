@@ -1,5 +1,7 @@
-#include "example_settings.h"
 #include "launch/command_line.h"
+#include "launch/option_table.h"
+#include "support/example_settings.h"
+#include "support/option_table.h"
 
 #include <QTest>
 
@@ -24,6 +26,8 @@ class TestCommandLine : public QObject {
 private slots:
     void windowsCommandLine_data();
     void windowsCommandLine();
+    void eachMemberGivesItsWords_data();
+    void eachMemberGivesItsWords();
     void optionPieces_data();
     void optionPieces();
     void argumentVector_data();
@@ -62,15 +66,41 @@ void TestCommandLine::windowsCommandLine()
     QCOMPARE(composeCommandLine(settings, workingDirectory, QLatin1Char('\\')), expected);
 }
 
+void TestCommandLine::eachMemberGivesItsWords_data()
+{
+    addButtonRows();
+}
+
+// The option table against the buttons written out by hand: the member alone gives its words (and its box's
+// text) in its group's place; the table covers the same buttons in the same groups.
+void TestCommandLine::eachMemberGivesItsWords()
+{
+    QFETCH(QString, name);
+    const OptionButton *button = optionButton(name);
+    LaunchSettings s;
+    int found = 0;
+    for (const OptionGroup &group : optionGroups()) {
+        for (int i = 0; group.setMember && i < group.members.keyCount(); ++i) {
+            if (name == QLatin1String(group.members.key(i))) {
+                QCOMPARE(group.frame, button->frame);
+                group.setMember(s, group.members.value(i));
+                ++found;
+            }
+        }
+        if (group.text && button->shownBox && qstrcmp(group.textBox, button->shownBox) == 0)
+            s.*group.text = QStringLiteral("17");
+    }
+    QCOMPARE(found, 1);
+    QCOMPARE(emulatorCommand(s, "/emu", QLatin1Char('/')).arguments.mid(1),
+             expectedOptionWords(*button, "17"));
+}
+
 void TestCommandLine::optionPieces_data()
 {
     QTest::addColumn<LaunchSettings>("settings");
     QTest::addColumn<QString>("expected");
 
     LaunchSettings s;
-    QTest::newRow("start values: only the volume") << s << QStringLiteral(" -volume 10");
-
-    s = {};
     s.frmVPeriod = VPeriod::optVPeriodCustom;
     s.frmUPeriod = UPeriod::optUPeriodCustom;
     s.frmIfreq = Ifreq::optIfreqCustom;
@@ -80,8 +110,8 @@ void TestCommandLine::optionPieces_data()
     QTest::newRow("custom buttons with empty texts add nothing") << s << QStringLiteral(" -volume 10");
 
     s = {};
-    s.txtVPeriodCustom = s.txtUPeriodCustom = s.txtIfreqCustom = s.txtCheat = s.txtBgCustom = s.txtKeysCustom =
-        QStringLiteral("ignored");
+    s.txtVPeriodCustom = s.txtUPeriodCustom = s.txtIfreqCustom = s.txtCheat = s.txtBgCustom =
+        s.txtKeysCustom = QStringLiteral("ignored");
     QTest::newRow("default buttons ignore their texts") << s << QStringLiteral(" -volume 10");
 
     s = {};
@@ -92,19 +122,8 @@ void TestCommandLine::optionPieces_data()
     s = {};
     s.frmSound = Sound::optNoSound;
     s.frmStereo = Stereo::optStereoMono;
-    QTest::newRow("no sound keeps stereo and volume") << s << QStringLiteral(" -sound 0 -stereo 0 -volume 10");
-
-    s = {};
-    s.frmVerbose = Verbose::optVerbose0;
-    s.frmVideo = Video::optVideo5;
-    QTest::newRow("numbered buttons pass their number") << s << QStringLiteral(" -volume 10 -verbose 0 -video 5");
-
-    s = {};
-    s.frmVerbose = Verbose::optVerbose8;
-    s.frmVideo = Video::optVideo1;
-    s.frmStereo = Stereo::optStereoReversed;
-    QTest::newRow("last and first numbered buttons")
-        << s << QStringLiteral(" -stereo 2 -volume 10 -verbose 8 -video 1");
+    QTest::newRow("no sound keeps stereo and volume")
+        << s << QStringLiteral(" -sound 0 -stereo 0 -volume 10");
 
     s = {};
     s.frmKeys = Keys::optKeysCustom;
@@ -119,7 +138,7 @@ void TestCommandLine::optionPieces()
 {
     QFETCH(LaunchSettings, settings);
     QFETCH(QString, expected);
-    QCOMPARE(quibrel::optionPieces(settings), expected);
+    QCOMPARE(composeCommandLine(settings, "C:", QLatin1Char('\\')), "C:\\Zemu.exe \\" + expected);
 }
 
 void TestCommandLine::argumentVector_data()
@@ -133,8 +152,8 @@ void TestCommandLine::argumentVector_data()
                                   << QStringLiteral("/emu/Zemu.exe")
                                   << QStringList{"/roms/puzzle.gb", "-volume", "10"};
     QTest::newRow("game and emulator folders with blanks stay one argument")
-        << game("/my games", "my puzzle.gb") << QStringLiteral("/my emu") << QStringLiteral("/my emu/Zemu.exe")
-        << QStringList{"/my games/my puzzle.gb", "-volume", "10"};
+        << game("/my games", "my puzzle.gb") << QStringLiteral("/my emu")
+        << QStringLiteral("/my emu/Zemu.exe") << QStringList{"/my games/my puzzle.gb", "-volume", "10"};
 
     LaunchSettings s = game("/roms", "a.gb");
     s.frmBg = Bg::optBgCustom;
@@ -143,16 +162,34 @@ void TestCommandLine::argumentVector_data()
     s.txtCheat = QStringLiteral("x\\y $(id) ;ls");
     QTest::newRow("custom texts split as a C runtime splits them")
         << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
-        << QStringList{"/roms/a.gb", "-volume", "10", "-cheat", "x\\y", "$(id)", ";ls", "-background",
-                       "/pics/my back.bmp"};
+        << QStringList{"/roms/a.gb", "-volume", "10",          "-cheat",           "x\\y",
+                       "$(id)",      ";ls",     "-background", "/pics/my back.bmp"};
 
     s = game("/roms", "a.gb");
     s.frmKeys = Keys::optKeysCustom;
-    s.txtKeysCustom = QString::fromUtf8("a\tb c\xc2\xa0" "d e\nf \"\"\"q\"\"\" \"\" x");
+    s.txtKeysCustom = QString::fromUtf8("a\tb c\xc2\xa0"
+                                        "d e\nf \"\"\"q\"\"\" \"\" x");
     QTest::newRow("only blanks and tabs separate; three quotes make one")
         << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
-        << QStringList{"/roms/a.gb", "-volume", "10", "-keys", "a", "b", QString::fromUtf8("c\xc2\xa0" "d"), "e\nf",
-                       "\"q\"", "x"};
+        << QStringList{"/roms/a.gb",
+                       "-volume",
+                       "10",
+                       "-keys",
+                       "a",
+                       "b",
+                       QString::fromUtf8("c\xc2\xa0"
+                                         "d"),
+                       "e\nf",
+                       "\"q\"",
+                       "x"};
+
+    s = game("/roms", "a.gb");
+    s.frmCheat = Cheat::optCheat;
+    s.txtCheat = QStringLiteral("\"a b");
+    s.frmVideo = Video::optVideo2;
+    QTest::newRow("a quote left open runs on over the words after it, as on the command line")
+        << s << QStringLiteral("/emu") << QStringLiteral("/emu/Zemu.exe")
+        << QStringList{"/roms/a.gb", "-volume", "10", "-cheat", "a b -video 2"};
 }
 
 void TestCommandLine::argumentVector()

@@ -1,7 +1,6 @@
-#include "example_settings.h"
 #include "files/file_system.h"
 #include "launch/play.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -57,8 +56,6 @@ private slots:
     void cleanup();
     void emulatorReceives_data();
     void emulatorReceives();
-    void refusesWithoutGame();
-    void everyPlayStartsAProcess();
     void failedStartIsReported_data();
     void failedStartIsReported();
     void emulatorFoundWhateverItsCase_data();
@@ -100,25 +97,6 @@ void TestEmulatorLaunch::emulatorReceives_data()
     QTest::newRow("game folder with a blank")
         << "emu" << s << QStringList{"%G/MY GAMES/PUZZLE.GB", "-volume", "10"};
 
-    s = everyGroupChanged(QStringLiteral("%G"), QStringLiteral("/pics/back.bmp"));
-    QTest::newRow("every group away from its start value")
-        << "emu" << s
-        << QStringList{"%G/PUZZLE.GB", "-vperiod", "500", "-uperiod", "2", "-nodelay", "-sound", "0",
-                       "-stereo", "2", "-volume", "7", "-joystick", "1", "-ifreq", "50", "-verbose", "4",
-                       "-cheat", "00A-17B-C49", "-background", "/pics/back.bmp", "-video", "3", "-keys",
-                       "mykeys"};
-
-    LaunchSettings custom;
-    custom.FileBoxPath = QStringLiteral("%G");
-    custom.lblGameSelected = QStringLiteral("a.gb");
-    custom.frmKeys = Keys::optKeysCustom;
-    custom.txtKeysCustom = QStringLiteral("-video 2");
-    custom.frmBg = Bg::optBgCustom;
-    custom.txtBgCustom = QStringLiteral(R"("/my pics/back.bmp" it's)");
-    QTest::newRow("custom texts: quotes group, words split")
-        << "emu" << custom
-        << QStringList{"%G/a.gb", "-volume", "10", "-background", "/my pics/back.bmp", "it's", "-keys",
-                       "-video", "2"};
 }
 
 void TestEmulatorLaunch::emulatorReceives()
@@ -139,34 +117,6 @@ void TestEmulatorLaunch::emulatorReceives()
     QCOMPARE(window.errors, QStringList());
     QCOMPARE(window.soundCloses, 1);
     QCOMPARE(stub.waitForRecord(), QByteArrayList{encodeFileName(stub.programPath())} + bytes(expected));
-}
-
-void TestEmulatorLaunch::refusesWithoutGame()
-{
-    StubEmulator stub(m_root->path());
-    QVERIFY(QDir::setCurrent(m_root->path()));
-    LaunchSettings s;
-    s.FileBoxPath = m_root->path();
-    FakeFrontEnd window;
-    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Refused);
-    QCOMPARE(window.errors, QStringList{"You must chose a game first!"});
-    QCOMPARE(window.titles, QStringList{"Error"});
-    QCOMPARE(window.soundCloses, 0);
-    QVERIFY(!stub.ranWithin(300));
-}
-
-void TestEmulatorLaunch::everyPlayStartsAProcess()
-{
-    StubEmulator stub(m_root->path());
-    QVERIFY(QDir::setCurrent(m_root->path()));
-    const LaunchSettings s = gameChosenIn(m_root->path());
-    FakeFrontEnd window;
-    for (int press = 1; press <= 2; ++press) {
-        stub.clearRecord();
-        QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Started);
-        QCOMPARE(stub.waitForRecord().size(), 4);
-        QCOMPARE(window.soundCloses, press);
-    }
 }
 
 void TestEmulatorLaunch::failedStartIsReported_data()

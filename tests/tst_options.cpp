@@ -2,7 +2,7 @@
 // where it has one), it gives the emulator the words that the option table says, in their group's place.
 
 #include "files/file_system.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/option_table.h"
 #include "support/scratch_tree.h"
 #include "support/window_driver.h"
@@ -96,9 +96,7 @@ void TestOptions::tableHoldsEveryOptionButton()
 
 void TestOptions::buttonGivesItsWords_data()
 {
-    QTest::addColumn<QString>("name");
-    for (const OptionButton &button : optionButtons)
-        QTest::newRow(button.name) << QString::fromLatin1(button.name);
+    addButtonRows();
 }
 
 void TestOptions::buttonGivesItsWords()
@@ -118,9 +116,13 @@ void TestOptions::buttonGivesItsWords()
     QVERIFY(controlOf<QRadioButton>(m_driver.window(), button->name)->isChecked());
     m_driver.selectGame(QStringLiteral("game.gb"));
 
+    m_driver.showPage(0); // PLAY reads every page, whichever is shown
+
     m_stub->clearRecord();
     QTest::mouseClick(m_driver.find<QPushButton>("cmdPlay"), Qt::LeftButton);
-    QCOMPARE(m_stub->waitForRecord(), expectedArguments(*button));
+    const QByteArrayList expected = expectedArguments(*button);
+    QCOMPARE(m_stub->waitForRecord(), expected);
+    QCOMPARE(m_driver.window()->fctGetCmdLine(), QString::fromUtf8(expected.join(' ')));
 }
 
 // Shows the button's page and clicks it; a custom button's box is given a value.
@@ -139,17 +141,9 @@ void TestOptions::set(const OptionButton &button)
 // the typed value), the volume its value at start, every other group nothing.
 QByteArrayList TestOptions::expectedArguments(const OptionButton &button) const
 {
-    QByteArrayList words = wordsOf(button);
-    if (button.shownBox)
-        words << typedValue;
     QByteArrayList arguments{childPath(m_emu, "Zemu.exe"), childPath(m_emu, "game.gb")};
-    for (const char *frame : emulatorOrder) {
-        if (qstrcmp(frame, "frmVolume") == 0)
-            arguments << "-volume"
-                      << "10";
-        else if (qstrcmp(frame, button.frame) == 0)
-            arguments += words;
-    }
+    for (const QString &word : expectedOptionWords(button, QString::fromLatin1(typedValue)))
+        arguments << word.toUtf8();
     return arguments;
 }
 

@@ -1,7 +1,7 @@
 // The real program on a real X server with a window manager, driven from outside as a person would.
 
 #include "launch/play.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/sound_server.h"
 
 #include <QApplication>

@@ -8,7 +8,7 @@
 // 180) steer it.
 
 #include "files/file_system.h"
-#include "stub_emulator.h"
+#include "support/stub_emulator.h"
 #include "support/option_table.h"
 #include "support/scratch_tree.h"
 #include "support/window_driver.h"

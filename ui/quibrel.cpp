@@ -9,6 +9,7 @@
 
 #include "files/file_system.h"
 #include "launch/command_line.h"
+#include "launch/option_table.h"
 #include "launch/play.h"
 #include "sound/multimedia_control.h"
 
@@ -19,7 +20,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaEnum>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -45,17 +45,6 @@ QWidget *knownAsWindow(QWidget *window)
 {
     QAccessible::installFactory(windowAccessible);
     return window;
-}
-
-void useDefault(QLineEdit *box)
-{
-    box->setText(QString());
-    box->setVisible(false);
-}
-
-void useCustom(QLineEdit *box)
-{
-    box->setVisible(true);
 }
 
 } // namespace
@@ -136,47 +125,33 @@ QString Quibrel::workingDirectoryOrTell()
     return directory;
 }
 
-// The set option button of a group, found by the names of the group's members.
-template <typename Group> Group Quibrel::chosen() const
-{
-    const QMetaEnum group = QMetaEnum::fromType<Group>();
-    for (int i = 0; i < group.keyCount(); ++i) {
-        if (get<QRadioButton>(group.key(i))->isChecked())
-            return Group(group.value(i));
-    }
-    Q_UNREACHABLE(); // one button of a group is always set
-}
-
-QString Quibrel::text(const char *name) const
-{
-    return get<QLineEdit>(name)->text();
-}
-
 LaunchSettings Quibrel::settings() const
 {
     LaunchSettings s;
-    s.frmVPeriod = chosen<VPeriod>();
-    s.txtVPeriodCustom = text("txtVPeriodCustom");
-    s.frmUPeriod = chosen<UPeriod>();
-    s.txtUPeriodCustom = text("txtUPeriodCustom");
-    s.frmScreenRefresh = chosen<ScreenRefresh>();
-    s.frmSound = chosen<Sound>();
-    s.frmStereo = chosen<Stereo>();
-    s.lblVolume = get<QLabel>("lblVolume")->text();
-    s.frmJoystick = chosen<Joystick>();
-    s.frmIfreq = chosen<Ifreq>();
-    s.txtIfreqCustom = text("txtIfreqCustom");
-    s.frmVerbose = chosen<Verbose>();
-    s.frmCheat = chosen<Cheat>();
-    s.txtCheat = text("txtCheat");
-    s.frmBg = chosen<Bg>();
-    s.txtBgCustom = text("txtBgCustom");
-    s.frmVideo = chosen<Video>();
-    s.frmKeys = chosen<Keys>();
-    s.txtKeysCustom = text("txtKeysCustom");
+    for (const OptionGroup &group : optionGroups()) {
+        for (int i = 0; group.setMember && i < group.members.keyCount(); ++i) {
+            if (get<QRadioButton>(group.members.key(i))->isChecked())
+                group.setMember(s, group.members.value(i));
+        }
+        if (group.text) // a text box or the volume label
+            s.*group.text = get<QWidget>(group.textBox)->property("text").toString();
+    }
     s.FileBoxPath = get<FileList>("FileBox")->path();
     s.lblGameSelected = get<QLabel>("lblGameSelected")->text();
     return s;
+}
+
+// Choosing a group's default button empties and hides the box of its custom button.
+void Quibrel::useDefault(const char *frame)
+{
+    auto box = get<QLineEdit>(optionGroup(frame)->textBox);
+    box->setText(QString());
+    box->setVisible(false);
+}
+
+void Quibrel::useCustom(const char *frame)
+{
+    get<QLineEdit>(optionGroup(frame)->textBox)->setVisible(true);
 }
 
 void Quibrel::Form_Load()
@@ -255,16 +230,6 @@ void Quibrel::hsbVolume_Scroll()
     hsbVolume_Change();
 }
 
-void Quibrel::optIfreqCustom_Click()
-{
-    useCustom(get<QLineEdit>("txtIfreqCustom"));
-}
-
-void Quibrel::optIfreqDefault_Click()
-{
-    useDefault(get<QLineEdit>("txtIfreqCustom"));
-}
-
 void Quibrel::Timer1_Timer()
 {
     get<ImageBox>("imgArrow")->setVisible(false);
@@ -277,56 +242,6 @@ void Quibrel::Timer2_Timer()
     get<ImageBox>("imgArrow")->setVisible(true);
     get<Timer>("Timer1")->setEnabled(true);
     get<Timer>("Timer2")->setEnabled(false);
-}
-
-void Quibrel::optVPeriodCustom_Click()
-{
-    useCustom(get<QLineEdit>("txtVPeriodCustom"));
-}
-
-void Quibrel::optVPeriodDefault_Click()
-{
-    useDefault(get<QLineEdit>("txtVPeriodCustom"));
-}
-
-void Quibrel::optUPeriodDefault_Click()
-{
-    useDefault(get<QLineEdit>("txtUPeriodCustom"));
-}
-
-void Quibrel::optUPeriodCustom_Click()
-{
-    useCustom(get<QLineEdit>("txtUPeriodCustom"));
-}
-
-void Quibrel::optKeysDefault_Click()
-{
-    useDefault(get<QLineEdit>("txtKeysCustom"));
-}
-
-void Quibrel::optKeysCustom_Click()
-{
-    useCustom(get<QLineEdit>("txtKeysCustom"));
-}
-
-void Quibrel::optNoCheat_Click()
-{
-    useDefault(get<QLineEdit>("txtCheat"));
-}
-
-void Quibrel::optCheat_Click()
-{
-    useCustom(get<QLineEdit>("txtCheat"));
-}
-
-void Quibrel::optBgDefault_Click()
-{
-    useDefault(get<QLineEdit>("txtBgCustom"));
-}
-
-void Quibrel::optBgCustom_Click()
-{
-    useCustom(get<QLineEdit>("txtBgCustom"));
 }
 
 QString Quibrel::fctGetCmdLine() const

@@ -34,8 +34,8 @@ private:
     void tellFolderCannotBeOpened(const QString &path, const QString &reason);
     QString workingDirectoryOrTell();
     template <typename T> T *get(const char *name) const { return m_form.get<T>(name); }
-    template <typename Group> Group chosen() const;
-    QString text(const char *name) const;
+    void useDefault(const char *frame);
+    void useCustom(const char *frame);
 
     void cmdPlay_Click();
     void cmdQuit_Click();
@@ -44,20 +44,20 @@ private:
     void FileBox_DblClick();
     void hsbVolume_Change();
     void hsbVolume_Scroll();
-    void optIfreqCustom_Click();
-    void optIfreqDefault_Click();
+    void optIfreqCustom_Click() { useCustom("frmIfreq"); }
+    void optIfreqDefault_Click() { useDefault("frmIfreq"); }
     void Timer1_Timer();
     void Timer2_Timer();
-    void optVPeriodCustom_Click();
-    void optVPeriodDefault_Click();
-    void optUPeriodDefault_Click();
-    void optUPeriodCustom_Click();
-    void optKeysDefault_Click();
-    void optKeysCustom_Click();
-    void optNoCheat_Click();
-    void optCheat_Click();
-    void optBgDefault_Click();
-    void optBgCustom_Click();
+    void optVPeriodCustom_Click() { useCustom("frmVPeriod"); }
+    void optVPeriodDefault_Click() { useDefault("frmVPeriod"); }
+    void optUPeriodDefault_Click() { useDefault("frmUPeriod"); }
+    void optUPeriodCustom_Click() { useCustom("frmUPeriod"); }
+    void optKeysDefault_Click() { useDefault("frmKeys"); }
+    void optKeysCustom_Click() { useCustom("frmKeys"); }
+    void optNoCheat_Click() { useDefault("frmCheat"); }
+    void optCheat_Click() { useCustom("frmCheat"); }
+    void optBgDefault_Click() { useDefault("frmBg"); }
+    void optBgCustom_Click() { useCustom("frmBg"); }
 
     Form m_form;
 };

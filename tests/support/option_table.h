@@ -6,6 +6,7 @@
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 // One option button: its group (frame), page, and the words it adds to the emulator's argument vector.
 struct OptionButton {
@@ -86,8 +87,34 @@ inline QStringList customBoxes()
     return boxes;
 }
 
+// One row per option button, its name in the column "name".
+inline void addButtonRows()
+{
+    QTest::addColumn<QString>("name");
+    for (const OptionButton &button : optionButtons)
+        QTest::newRow(button.name) << QString::fromLatin1(button.name);
+}
+
 // The words a button adds, each one argument; the text of a custom button's box is not among them.
 inline QByteArrayList wordsOf(const OptionButton &button)
 {
     return button.words ? QByteArray(button.words).split(' ') : QByteArrayList();
+}
+
+// The emulator's option words when `button` alone is away from the start (a custom button's box holding
+// `typed`): its words in its group's place, and the volume at its start value.
+inline QStringList expectedOptionWords(const OptionButton &button, const QString &typed)
+{
+    QStringList words;
+    for (const char *frame : emulatorOrder) {
+        if (qstrcmp(frame, "frmVolume") == 0) {
+            words << QStringLiteral("-volume") << QStringLiteral("10");
+        } else if (qstrcmp(frame, button.frame) == 0) {
+            for (const QByteArray &word : wordsOf(button))
+                words << QString::fromLatin1(word);
+            if (button.shownBox)
+                words << typed;
+        }
+    }
+    return words;
 }
