@@ -1,8 +1,8 @@
 /* Stands in for a Windows emulator in the Wine test: records the command line that Windows gives it, then
    each argument as CommandLineToArgvW splits it, each in UTF-8 and followed by a NUL byte, to args.rec in
    its current folder (written beside and renamed, so that a reader never sees half of it). */
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 static char buffer[65536];
 
@@ -19,7 +19,8 @@ int main(void)
     const wchar_t *line = GetCommandLineW();
     int count = 0;
     wchar_t **arguments = CommandLineToArgvW(line, &count);
-    HANDLE file = CreateFileW(L"args.rec.part", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileW(L"args.rec.part", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (!arguments || file == INVALID_HANDLE_VALUE)
         return 1;
     put(file, line);
