@@ -1,8 +1,9 @@
 /* Stands in for a Windows emulator in the Wine test: records the command line that Windows gives it, then
    each argument as CommandLineToArgvW splits it, each in UTF-8 and followed by a NUL byte, to args.rec in
    its current folder (written beside and renamed, so that a reader never sees half of it). */
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> /* after windows.h, which it needs */
 
 static char buffer[65536];
 
