@@ -46,7 +46,9 @@ __attribute__((no_sanitize("address", "undefined"))) int startEmulator(void *dat
     ::_exit(0);
 }
 
-// Where PLAY looks for Wine's loaders, as /usr/bin/wine does: lib/wine/ beside the bin/ that `wine` is in.
+// Where Wine's loaders are: Debian's /usr/bin/wine runs /usr/lib/wine/wine (32-bit) where it is there, else
+// /usr/lib/wine/wine64. Taken as lib/wine/ beside the bin/ of the `wine` on PATH, links followed, so that a
+// Wine kept elsewhere is judged by its own loaders.
 QString wineLoaders(const QString &wine)
 {
     return QFileInfo(QFileInfo(wine).canonicalFilePath()).dir().filePath(QStringLiteral("../lib/wine/"));
