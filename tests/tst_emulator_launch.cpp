@@ -1,5 +1,6 @@
 #include "files/file_system.h"
 #include "launch/play.h"
+#include "launch/program_kind.h"
 #include "support/stub_emulator.h"
 
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 using namespace quibrel;
 
 Q_DECLARE_METATYPE(quibrel::LaunchSettings)
+Q_DECLARE_METATYPE(quibrel::ProgramKind)
 
 namespace {
 
@@ -39,6 +41,22 @@ LaunchSettings gameChosenIn(const QString &folder)
     return s;
 }
 
+// The start of a DOS or Windows program: "MZ", and `signature` at `newHeader`, the offset stored at 0x3C.
+QByteArray mz(quint32 newHeader, const QByteArray &signature = {})
+{
+    QByteArray bytes = QByteArray("MZ").leftJustified(0x40, '\0');
+    if (!signature.isEmpty())
+        bytes = bytes.leftJustified(newHeader + signature.size(), '\0')
+                    .replace(newHeader, signature.size(), signature);
+    for (int i = 0; i < 4; ++i)
+        bytes[0x3C + i] = char(newHeader >> (8 * i));
+    return bytes;
+}
+
+const QByteArray pe64 = mz(0x80, QByteArray("PE\0\0\x64\x86", 6));
+const QByteArray pe32 = mz(0x80, QByteArray("PE\0\0\x4C\x01", 6));
+const QByteArray ne = mz(0x80, "NE");
+
 QByteArrayList bytes(const QStringList &texts)
 {
     QByteArrayList list;
@@ -60,16 +78,21 @@ private slots:
     void failedStartIsReported();
     void emulatorFoundWhateverItsCase_data();
     void emulatorFoundWhateverItsCase();
-    void dosProgramIsExplained();
+    void programKindFromHeader_data();
+    void programKindFromHeader();
+    void windowsProgramThroughWine_data();
+    void windowsProgramThroughWine();
 
 private:
     QTemporaryDir *m_root = nullptr;
     QString m_originalDirectory;
+    QByteArray m_path;
 };
 
 void TestEmulatorLaunch::init()
 {
     m_originalDirectory = QDir::currentPath();
+    m_path = qgetenv("PATH");
     m_root = new QTemporaryDir;
     QVERIFY(m_root->isValid());
 }
@@ -77,6 +100,7 @@ void TestEmulatorLaunch::init()
 void TestEmulatorLaunch::cleanup()
 {
     QDir::setCurrent(m_originalDirectory);
+    qputenv("PATH", m_path);
     delete m_root;
     m_root = nullptr;
 }
@@ -90,8 +114,10 @@ void TestEmulatorLaunch::emulatorReceives_data()
     LaunchSettings s;
     s.FileBoxPath = QStringLiteral("%G");
     s.lblGameSelected = QStringLiteral("PUZZLE.GB");
-    QTest::newRow("every setting at its start value") << "emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
-    QTest::newRow("working directory with a blank") << "my emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
+    QTest::newRow("every setting at its start value")
+        << "emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
+    QTest::newRow("working directory with a blank")
+        << "my emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
 
     s.FileBoxPath = QStringLiteral("%G/MY GAMES");
     QTest::newRow("game folder with a blank")
@@ -123,9 +149,12 @@ void TestEmulatorLaunch::failedStartIsReported_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("Zemu.exe not executable") << "plain" << "Permission denied";
-    QTest::newRow("Zemu.exe a directory") << "directory" << "Permission denied";
-    QTest::newRow("Zemu.exe not a program") << "garbage" << "Exec format error";
+    QTest::newRow("Zemu.exe not executable") << "plain"
+                                             << "Permission denied";
+    QTest::newRow("Zemu.exe a directory") << "directory"
+                                          << "Permission denied";
+    QTest::newRow("Zemu.exe not a program") << "garbage"
+                                            << "Exec format error";
 }
 
 void TestEmulatorLaunch::failedStartIsReported()
@@ -194,34 +223,127 @@ void TestEmulatorLaunch::emulatorFoundWhateverItsCase()
     QCOMPARE(record.value(0), encodeFileName(m_root->filePath(started)));
 }
 
-// A DOS or Windows program fails to start unless the kernel has a handler for it, and the user is told why.
-void TestEmulatorLaunch::dosProgramIsExplained()
+void TestEmulatorLaunch::programKindFromHeader_data()
 {
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<ProgramKind>("kind");
+    QTest::newRow("64-bit PE") << pe64 << ProgramKind::Windows64;
+    QTest::newRow("32-bit PE") << pe32 << ProgramKind::Windows32;
+    QTest::newRow("PE for ARM64") << mz(0x80, QByteArray("PE\0\0\x64\xAA", 6))
+                                  << ProgramKind::WindowsOtherMachine;
+    QTest::newRow("NE") << ne << ProgramKind::Windows16;
+    QTest::newRow("DOS") << mz(0x80, "\xB4\x4C\xCD\x21") << ProgramKind::Dos;
+    QTest::newRow("new header inside the old one")
+        << mz(0x20, QByteArray("PE\0\0\x64\x86", 6)) << ProgramKind::Dos;
+    QTest::newRow("new header past the end") << mz(0x1000) << ProgramKind::Dos;
+    QTest::newRow("\"MZ\" alone") << QByteArray("MZ") << ProgramKind::Dos;
+    QTest::newRow("1-byte file") << QByteArray("M") << ProgramKind::Other;
+    QTest::newRow("not \"MZ\"") << QByteArray("\x7F"
+                                              "ELF")
+                                       .leftJustified(0x100, '\0')
+                                << ProgramKind::Other;
+}
+
+void TestEmulatorLaunch::programKindFromHeader()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(ProgramKind, kind);
+    QFile file(m_root->filePath("Zemu.exe"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(header);
+    file.close();
+    QCOMPARE(programKind(file.fileName()), kind);
+}
+
+// A DOS or Windows program, which this system cannot start by itself, goes through the first `wine` on PATH
+// when Wine's loaders (lib/wine/ beside its bin/) can run it; otherwise the user is told what to install.
+void TestEmulatorLaunch::windowsProgramThroughWine_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QString>("loaders"); // "-": no wine on PATH
+    QTest::addColumn<QString>("message"); // %1 is Zemu.exe's path; empty: started through wine
+
+    const QString start = QStringLiteral("The emulator %1 cannot be started: it is ");
+    const QString wine32 = QStringLiteral(
+        "wine32, which needs the i386 architecture (dpkg --add-architecture i386, then apt-get update).");
+    const QString cannot =
+        QStringLiteral(", which the Wine installed here cannot start. Install the package ");
+    QTest::newRow("64-bit program, 64-bit Wine") << pe64 << "wine64"
+                                                 << "";
+    QTest::newRow("32-bit program, 32-bit Wine") << pe32 << "wine wine64"
+                                                 << "";
+    QTest::newRow("16-bit program, 32-bit Wine") << ne << "wine"
+                                                 << "";
+    QTest::newRow("32-bit program, 64-bit Wine only")
+        << pe32 << "wine64" << start + "a 32-bit Windows program" + cannot + wine32;
+    QTest::newRow("16-bit program, 64-bit Wine only")
+        << ne << "wine64" << start + "a 16-bit Windows program" + cannot + wine32;
+    QTest::newRow("64-bit program, 32-bit Wine only")
+        << pe64 << "wine" << start + "a 64-bit Windows program" + cannot + "wine64.";
+    QTest::newRow("64-bit program, no Wine")
+        << pe64 << "-"
+        << start +
+               "a 64-bit Windows program and Wine is not installed. Install the packages wine and wine64.";
+    QTest::newRow("32-bit program, no Wine")
+        << pe32 << "-"
+        << start + "a 32-bit Windows program and Wine is not installed. Install the packages wine and " +
+               wine32;
+    QTest::newRow("DOS program")
+        << mz(0x1000) << "wine wine64"
+        << start +
+               "a DOS program, which cannot be given its arguments whole on this system. Run the emulator "
+               "inside DOSBox by hand.";
+    QTest::newRow("Windows program for ARM64")
+        << mz(0x80, QByteArray("PE\0\0\x64\xAA", 6)) << "wine wine64"
+        << start + "a Windows program for another kind of processor, which this system cannot start.";
+}
+
+void TestEmulatorLaunch::windowsProgramThroughWine()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QString, loaders);
+    QFETCH(QString, message);
     const QDir handlers(QStringLiteral("/proc/sys/fs/binfmt_misc"));
     const QStringList registered =
         handlers.entryList(QDir::Files).filter(QRegularExpression("^(?!register$|status$)"));
     if (!registered.isEmpty())
         QSKIP(qPrintable("binfmt_misc has handlers registered (" + registered.join(", ") +
                          "): a DOS or Windows program may start here"));
+    const QString bin = m_root->filePath("bin");
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(m_root->filePath("lib/wine")));
+    std::unique_ptr<StubEmulator> wine;
+    if (loaders == "-") {
+        qputenv("PATH", QFile::encodeName(bin));
+    } else {
+        wine = std::make_unique<StubEmulator>(bin, QStringLiteral("wine"));
+        qputenv("PATH", QFile::encodeName(bin) + ':' + m_path);
+        for (const QString &loader : loaders.split(' '))
+            QVERIFY(QFile::copy(wine->programPath(), m_root->filePath("lib/wine/" + loader)));
+    }
     const QString program = m_root->filePath("Zemu.exe");
     QFile file(program);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("MZ\x90\x00\x03\x00\x00\x00\x04\x00", 10) + QByteArray(118, '\0') + "PE\0\0");
+    file.write(header);
     file.close();
     QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
     QVERIFY(QDir::setCurrent(m_root->path()));
     const LaunchSettings s = gameChosenIn(m_root->path());
     FakeFrontEnd window;
 
-    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
+    const PlayOutcome outcome = play(s, window.frontEnd());
 
-    QCOMPARE(
-        window.errors,
-        QStringList{"The emulator " + program +
-                    " cannot be started: it is a DOS or Windows program, which this system cannot start by "
-                    "itself. A Wine or DOSBox set-up that registers such programs with the kernel "
-                    "(binfmt_misc) would let it start."});
+    if (message.isEmpty()) {
+        QCOMPARE(outcome, PlayOutcome::Started);
+        QCOMPARE(window.errors, QStringList());
+        QCOMPARE(wine->waitForRecord(),
+                 bytes({wine->programPath(), program, m_root->filePath("a.gb"), "-volume", "10"}));
+        return;
+    }
+    QCOMPARE(outcome, PlayOutcome::Failed);
+    QCOMPARE(window.errors, QStringList{message.arg(program)});
     QCOMPARE(window.titles, QStringList{"Error"});
+    if (wine)
+        QVERIFY(!wine->ranWithin(300));
 }
 
 QTEST_GUILESS_MAIN(TestEmulatorLaunch)
