@@ -33,9 +33,11 @@ std::unique_ptr<SoundOutput> SoundModule::createOutput(std::function<void()> end
 QString SoundModule::path()
 {
     const QString programDir = QCoreApplication::applicationDirPath();
+#ifdef QUIBREL_BUILD_DIR
     const QString buildDir = QDir(QStringLiteral(QUIBREL_BUILD_DIR)).canonicalPath();
     if (!buildDir.isEmpty() && (programDir == buildDir || programDir.startsWith(buildDir + QLatin1Char('/'))))
         return QStringLiteral(QUIBREL_SOUND_MODULE_BUILT);
+#endif
     return QDir::cleanPath(programDir + QLatin1Char('/') + QStringLiteral(QUIBREL_SOUND_MODULE_INSTALLED));
 }
 

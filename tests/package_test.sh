@@ -1,8 +1,9 @@
 #!/bin/bash
 # The installed Debian package, checked as a user of the desktop would meet it: the files are where the
-# desktop looks for them, the menu entry's command starts the installed program, whose window opens with
-# its icon and closes again. Run after `dpkg -i quibrel_*.deb` (scripts/package does both); starts its own
-# display (Xvfb + openbox). Prints one line per check; the exit status is the number of failed checks.
+# desktop and man look for them, the menu entry's command starts the installed program, whose window opens
+# with its icon and closes from its title bar. (QUIT on the installed program is the package's own
+# autopkgtest, debian/tests.) Run after `apt install ./quibrel_*.deb` (scripts/package does both); starts its
+# own display (Xvfb + openbox). Prints one line per check; the exit status is the number of failed checks.
 set -uo pipefail
 repository="$(cd "$(dirname "$0")/.." && pwd)"
 app_id=io.github.quibrel.Quibrel
@@ -30,7 +31,10 @@ for file in /usr/bin/quibrel \
     /usr/share/metainfo/$app_id.metainfo.xml \
     /usr/share/icons/hicolor/32x32/apps/$app_id.png \
     /usr/share/icons/hicolor/256x256/apps/$app_id.png \
-    /usr/share/icons/hicolor/scalable/apps/$app_id.svg; do
+    /usr/share/icons/hicolor/scalable/apps/$app_id.svg \
+    /usr/share/man/man1/quibrel.1.gz \
+    /usr/share/doc/quibrel/copyright \
+    /usr/share/doc/quibrel/changelog.gz; do
     check "the package installs $file" package_owns "$file"
 done
 sound_module="$(dpkg -L quibrel | grep '/quibrel/quibrel-sound\.so$' | head -1)"
@@ -40,6 +44,9 @@ for dependency in fonts-terminus fonts-blankenburg libqt6widgets6 libqt6multimed
     check "the package depends on $dependency" depends_on "$dependency"
 done
 check "the package recommends qt6-wayland" test "$(dpkg-query -W -f='${Recommends}' quibrel)" = qt6-wayland
+check "the package suggests wine and wine64" test "$(dpkg-query -W -f='${Suggests}' quibrel)" = "wine, wine64"
+check "the manual page names the emulator and the start-up sound" \
+    grep -q 'Zemu\.exe.*NEWSTING\.WAV' < <(MANWIDTH=200 man quibrel 2>/dev/null | tr '\n' ' ')
 check "the installed fonts give \"Terminus (TTF)\"" has_font "Terminus (TTF)"
 check "the installed fonts give \"Blankenburg_UNZ1A\"" has_font "Blankenburg_UNZ1A"
 
