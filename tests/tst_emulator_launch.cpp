@@ -74,6 +74,7 @@ private slots:
     void cleanup();
     void emulatorReceives_data();
     void emulatorReceives();
+    void refusedWithoutAGame();
     void failedStartIsReported_data();
     void failedStartIsReported();
     void emulatorFoundWhateverItsCase_data();
@@ -143,6 +144,20 @@ void TestEmulatorLaunch::emulatorReceives()
     QCOMPARE(window.errors, QStringList());
     QCOMPARE(window.soundCloses, 1);
     QCOMPARE(stub.waitForRecord(), QByteArrayList{encodeFileName(stub.programPath())} + bytes(expected));
+}
+
+void TestEmulatorLaunch::refusedWithoutAGame()
+{
+    StubEmulator stub(m_root->path());
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s = gameChosenIn(m_root->path());
+    s.lblGameSelected.clear();
+    FakeFrontEnd window;
+    QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Refused);
+    QCOMPARE(window.errors, QStringList{"You must chose a game first!"});
+    QCOMPARE(window.titles, QStringList{"Error"});
+    QCOMPARE(window.soundCloses, 0);
+    QVERIFY(!stub.ranWithin(300));
 }
 
 void TestEmulatorLaunch::failedStartIsReported_data()
