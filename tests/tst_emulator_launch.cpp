@@ -170,6 +170,8 @@ void TestEmulatorLaunch::failedStartIsReported_data()
                                           << "Permission denied";
     QTest::newRow("Zemu.exe not a program") << "garbage"
                                             << "Exec format error";
+    QTest::newRow("Zemu.exe a symbolic-link loop") << "loop"
+                                                   << "Too many levels of symbolic links";
 }
 
 void TestEmulatorLaunch::failedStartIsReported()
@@ -186,6 +188,8 @@ void TestEmulatorLaunch::failedStartIsReported()
             QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
     } else if (kind == "directory") {
         QVERIFY(QDir().mkdir(program));
+    } else if (kind == "loop") {
+        QVERIFY(QFile::link("Zemu.exe", program));
     }
     QVERIFY(QDir::setCurrent(m_root->path()));
     const LaunchSettings s = gameChosenIn(m_root->path());

@@ -150,8 +150,6 @@ private:
 
 enum class LaunchFault {
     None,
-    EmulatorMissing,
-    EmulatorLinkLoop,
     WorkingDirectoryDeleted,
     GameDeleted,
     GameFolderDeleted,
@@ -349,13 +347,7 @@ void TestFaults::launchFaults_data()
     QTest::addColumn<QStringList>(
         "message"); // what the one message says; empty: no message, the emulator runs
 
-    const QString zemu = "%E/Zemu.exe";
     QTest::newRow("nothing wrong") << LaunchFault::None << QStringList();
-    QTest::newRow("Zemu.exe missing") << LaunchFault::EmulatorMissing
-                                      << QStringList{zemu, "cannot be started", "No such file or directory"};
-    QTest::newRow("Zemu.exe a symbolic-link loop")
-        << LaunchFault::EmulatorLinkLoop
-        << QStringList{zemu, "cannot be started", "Too many levels of symbolic links"};
     QTest::newRow("working directory deleted while running")
         << LaunchFault::WorkingDirectoryDeleted
         << QStringList{"cannot be started", "current directory", "No such file or directory"};
@@ -366,7 +358,7 @@ void TestFaults::launchFaults_data()
     QTest::newRow("10 MiB custom text of words") << LaunchFault::HugeTextWithBlanks << QStringList();
     QTest::newRow("10 MiB custom text in one word") << LaunchFault::HugeTextOneWord << QStringList();
     QTest::newRow("arguments and environment beyond the system's limit")
-        << LaunchFault::ArgumentsBeyondTheLimit << QStringList{zemu, "Argument list too long"};
+        << LaunchFault::ArgumentsBeyondTheLimit << QStringList{"%E/Zemu.exe", "Argument list too long"};
 }
 
 void TestFaults::launchFaults()
@@ -380,17 +372,9 @@ void TestFaults::launchFaults()
     m_driver.selectGame("zelda.gb");
     QByteArrayList expected = QByteArrayList{encodeFileName(m_emu + "/roms/zelda.gb")} + optionsChosen();
 
-    const QString program = m_stub->programPath();
     QString typed;
     switch (fault) {
     case LaunchFault::None:
-        break;
-    case LaunchFault::EmulatorMissing:
-        QVERIFY(QFile::remove(program));
-        break;
-    case LaunchFault::EmulatorLinkLoop:
-        QVERIFY(QFile::remove(program));
-        QVERIFY(makeLink("Zemu.exe", encodeFileName(program)));
         break;
     case LaunchFault::WorkingDirectoryDeleted:
         QVERIFY(QDir(m_emu).removeRecursively());
