@@ -83,6 +83,15 @@ int rowOfText(const QAbstractItemView &view, const QString &text)
     return int(rowTexts(view).indexOf(text));
 }
 
+// Shows the list, large enough to click in, and reads `path` into it.
+template <typename List> bool shownReading(List &list, const QString &path)
+{
+    list.resize(400, 600);
+    list.show();
+    return QTest::qWaitForWindowExposed(&list) && list.setPath(path) &&
+           QTest::qWaitFor([&] { return !list.isListing(); });
+}
+
 // The ancestors that the directory list shows above the temporary folder's own entries.
 QStringList ancestorNames(const QString &path)
 {
@@ -215,11 +224,7 @@ void TestGameBrowser::fileListMarksOnSingleClick()
 {
     FileList list;
     list.setPattern("*.gb");
-    list.resize(300, 400);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(m_folder.path()));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, m_folder.path()));
     QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
     QCOMPARE(list.fileName(), QString());
 
@@ -236,11 +241,7 @@ void TestGameBrowser::fileListDoubleClickRaisesDoubleClicked()
 {
     FileList list;
     list.setPattern("*.gb");
-    list.resize(300, 400);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(m_folder.path()));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, m_folder.path()));
     QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
 
     doubleClick(list, 3);
@@ -277,11 +278,7 @@ void TestGameBrowser::fileListGivesNamesBackUnchanged()
     QVERIFY(makeFile(folder.bytes() + '/' + name));
     FileList list;
     list.setPattern("*.gb");
-    list.resize(300, 400);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(folder.path()));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, folder.path()));
     QCOMPARE(list.fileNames().size(), 1);
     QVERIFY(!rowTexts(list).first().contains(u'\n'));
 
@@ -326,11 +323,7 @@ void TestGameBrowser::fileListKeepsMarkWhenReadAgain()
     QVERIFY(makeFile(path + "/b.gb") && makeFile(path + "/c.gb"));
     FileList list;
     list.setPattern("*.gb");
-    list.resize(300, 400);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(folder.path()));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, folder.path()));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centreOfRow(list, 1));
     QCOMPARE(list.fileName(), QStringLiteral("c.gb"));
 
@@ -399,11 +392,7 @@ void TestGameBrowser::directoryListOpensEntries()
     QFETCH(QString, expected);
 
     DirectoryList list;
-    list.resize(400, 600);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(m_games));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, m_games));
     QSignalSpy changes(&list, &DirectoryList::changed);
     QSignalSpy failures(&list, &DirectoryList::openFailed);
 
@@ -426,11 +415,7 @@ void TestGameBrowser::directoryListOpensEntries()
 void TestGameBrowser::directoryListSingleClickOnlyMarks()
 {
     DirectoryList list;
-    list.resize(400, 600);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(m_games));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, m_games));
     QSignalSpy changes(&list, &DirectoryList::changed);
 
     const int row = rowOfText(list, "gamma");
@@ -459,11 +444,7 @@ void TestGameBrowser::directoryListReportsEntryThatCannotBeOpened()
     const QByteArray doomed = folder.bytes() + "/doomed";
     QVERIFY(makeDirectory(doomed));
     DirectoryList list;
-    list.resize(400, 600);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QVERIFY(list.setPath(folder.path()));
-    QTRY_VERIFY(!list.isListing());
+    QVERIFY(shownReading(list, folder.path()));
     const int row = rowOfText(list, "doomed");
     QVERIFY(row >= 0);
 
@@ -530,11 +511,7 @@ void TestGameBrowser::directoryListOpensFolderWithNameThatIsNotUtf8()
     QVERIFY(makeDirectory(odd));
     QVERIFY(makeFile(odd + "/game\n1.gb"));
     DirectoryList directories;
-    directories.resize(400, 600);
-    directories.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&directories));
-    QVERIFY(directories.setPath(folder.path()));
-    QTRY_VERIFY(!directories.isListing());
+    QVERIFY(shownReading(directories, folder.path()));
 
     doubleClick(directories, directories.model()->rowCount() - 1);
     QCOMPARE(encodeFileName(directories.path()), odd);
