@@ -120,12 +120,6 @@ void TestCommandLine::optionPieces_data()
     QTest::newRow("a text of blanks is not empty") << s << QStringLiteral(" -volume 10 -ifreq   ");
 
     s = {};
-    s.frmSound = Sound::optNoSound;
-    s.frmStereo = Stereo::optStereoMono;
-    QTest::newRow("no sound keeps stereo and volume")
-        << s << QStringLiteral(" -sound 0 -stereo 0 -volume 10");
-
-    s = {};
     s.frmKeys = Keys::optKeysCustom;
     s.txtKeysCustom = QStringLiteral("-video 2");
     s.frmVideo = Video::optVideo4;

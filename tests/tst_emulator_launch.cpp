@@ -12,7 +12,6 @@
 
 using namespace quibrel;
 
-Q_DECLARE_METATYPE(quibrel::LaunchSettings)
 Q_DECLARE_METATYPE(quibrel::ProgramKind)
 
 namespace {
@@ -109,41 +108,22 @@ void TestEmulatorLaunch::cleanup()
 void TestEmulatorLaunch::emulatorReceives_data()
 {
     QTest::addColumn<QString>("workingFolder");
-    QTest::addColumn<LaunchSettings>("settings");
-    QTest::addColumn<QStringList>("expected"); // after the program; %G is the game folder
-
-    LaunchSettings s;
-    s.FileBoxPath = QStringLiteral("%G");
-    s.lblGameSelected = QStringLiteral("PUZZLE.GB");
-    QTest::newRow("every setting at its start value")
-        << "emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
-    QTest::newRow("working directory with a blank")
-        << "my emu" << s << QStringList{"%G/PUZZLE.GB", "-volume", "10"};
-
-    s.FileBoxPath = QStringLiteral("%G/MY GAMES");
-    QTest::newRow("game folder with a blank")
-        << "emu" << s << QStringList{"%G/MY GAMES/PUZZLE.GB", "-volume", "10"};
-
+    QTest::newRow("every setting at its start value") << "emu";
+    QTest::newRow("working directory with a blank") << "my emu";
 }
 
 void TestEmulatorLaunch::emulatorReceives()
 {
     QFETCH(QString, workingFolder);
-    QFETCH(LaunchSettings, settings);
-    QFETCH(QStringList, expected);
-
     const QString working = m_root->filePath(workingFolder);
     QVERIFY(QDir().mkpath(working));
     StubEmulator stub(working);
     QVERIFY(QDir::setCurrent(working));
-    settings.FileBoxPath.replace(QStringLiteral("%G"), m_root->path());
-    expected.replaceInStrings(QStringLiteral("%G"), m_root->path());
-
     FakeFrontEnd window;
-    QCOMPARE(play(settings, window.frontEnd()), PlayOutcome::Started);
+    QCOMPARE(play(gameChosenIn(m_root->path()), window.frontEnd()), PlayOutcome::Started);
     QCOMPARE(window.errors, QStringList());
     QCOMPARE(window.soundCloses, 1);
-    QCOMPARE(stub.waitForRecord(), QByteArrayList{encodeFileName(stub.programPath())} + bytes(expected));
+    QCOMPARE(stub.waitForRecord(), bytes({stub.programPath(), m_root->filePath("a.gb"), "-volume", "10"}));
 }
 
 void TestEmulatorLaunch::refusedWithoutAGame()
