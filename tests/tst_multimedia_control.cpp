@@ -83,7 +83,6 @@ private slots:
     void closeWhilePlayingSilencesAtOnce();
     void closeWhenReadyCloses();
     void closeWhenClosedDoesNothing();
-    void playWhenClosedDoesNothing();
     void otherCommandsDoNothing_data();
     void otherCommandsDoNothing();
     void failedOpenStaysClosedAndSilent_data();
@@ -299,21 +298,6 @@ void TestMultimediaControl::closeWhenClosedDoesNothing()
     // The device can still be opened afterwards.
     control.setCommand("Open");
     QCOMPARE(control.state(), State::Ready);
-}
-
-void TestMultimediaControl::playWhenClosedDoesNothing()
-{
-    REQUIRE_SOUND_SERVER(m_soundServer);
-    QVERIFY(writeTone(file("sting.wav"), 1));
-    MultimediaControl control;
-    prepare(control, file("sting.wav"));
-    QSignalSpy spy(&control, &MultimediaControl::stateChanged);
-
-    control.setCommand("Play");
-
-    QCOMPARE(control.state(), State::Closed);
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(streamsOfThisProcess(), 0);
 }
 
 void TestMultimediaControl::otherCommandsDoNothing_data()
