@@ -132,8 +132,6 @@ private slots:
     void fileListDoubleClickRaisesDoubleClicked();
     void fileListGivesNamesBackUnchanged_data();
     void fileListGivesNamesBackUnchanged();
-    void fileListRefusesUnreadableFolder_data();
-    void fileListRefusesUnreadableFolder();
     void fileListKeepsMarkWhenReadAgain();
 
     void directoryListShowsAncestorsAndSubdirectories();
@@ -286,33 +284,6 @@ void TestGameBrowser::fileListGivesNamesBackUnchanged()
     doubleClick(list, 0);
     QCOMPARE(doubleClicks.count(), 1);
     QCOMPARE(encodeFileName(list.fileName()), name);
-}
-
-void TestGameBrowser::fileListRefusesUnreadableFolder_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("folder that is gone") << QByteArray("gone") << reasonFor(ENOENT);
-    QTest::newRow("a file, not a folder") << QByteArray("readme.txt") << reasonFor(ENOTDIR);
-    QTest::newRow("symbolic-link loop") << QByteArray("loop") << reasonFor(ELOOP);
-}
-
-void TestGameBrowser::fileListRefusesUnreadableFolder()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(QString, reason);
-
-    FileList list;
-    list.setPattern("*.txt");
-    QVERIFY(list.setPath(m_folder.path()));
-    QTRY_VERIFY(!list.isListing());
-    QString error;
-    QVERIFY(!list.setPath(decodeFileName(at(name)), &error));
-    QCOMPARE(error, reason);
-    QCOMPARE(list.path(), m_folder.path());
-    QVERIFY(!list.isListing());
-    QCOMPARE(list.fileNames(), QStringList{"readme.txt"});
 }
 
 void TestGameBrowser::fileListKeepsMarkWhenReadAgain()
