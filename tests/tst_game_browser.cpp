@@ -138,8 +138,6 @@ private slots:
     void directoryListOpensEntries_data();
     void directoryListOpensEntries();
     void directoryListSingleClickOnlyMarks();
-    void directoryListReportsEntryThatCannotBeOpened_data();
-    void directoryListReportsEntryThatCannotBeOpened();
     void directoryListRefusesUnreadablePath_data();
     void directoryListRefusesUnreadablePath();
     void directoryListCleansPath();
@@ -394,44 +392,6 @@ void TestGameBrowser::directoryListSingleClickOnlyMarks()
     QCOMPARE(list.currentIndex().row(), row);
     QCOMPARE(list.path(), m_games);
     QCOMPARE(changes.count(), 0);
-}
-
-void TestGameBrowser::directoryListReportsEntryThatCannotBeOpened_data()
-{
-    QTest::addColumn<bool>("replaceByFile");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("folder removed after it was listed") << false << reasonFor(ENOENT);
-    QTest::newRow("folder replaced by a file after it was listed") << true << reasonFor(ENOTDIR);
-}
-
-void TestGameBrowser::directoryListReportsEntryThatCannotBeOpened()
-{
-    QFETCH(bool, replaceByFile);
-    QFETCH(QString, reason);
-
-    ScratchFolder folder;
-    QVERIFY(folder.isValid());
-    const QByteArray doomed = folder.bytes() + "/doomed";
-    QVERIFY(makeDirectory(doomed));
-    DirectoryList list;
-    QVERIFY(shownReading(list, folder.path()));
-    const int row = rowOfText(list, "doomed");
-    QVERIFY(row >= 0);
-
-    QVERIFY(::rmdir(doomed.constData()) == 0);
-    if (replaceByFile)
-        QVERIFY(makeFile(doomed));
-    QSignalSpy changes(&list, &DirectoryList::changed);
-    QSignalSpy failures(&list, &DirectoryList::openFailed);
-    doubleClick(list, row);
-
-    QCOMPARE(failures.count(), 1);
-    QCOMPARE(failures.first().at(0).toString(), folder.path() + "/doomed");
-    QCOMPARE(failures.first().at(1).toString(), reason);
-    QCOMPARE(changes.count(), 0);
-    QCOMPARE(list.path(), folder.path());
-    QCOMPARE(rowTexts(list).last(), QStringLiteral("doomed"));
 }
 
 void TestGameBrowser::directoryListRefusesUnreadablePath_data()
