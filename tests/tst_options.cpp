@@ -114,6 +114,10 @@ void TestOptions::buttonGivesItsWords()
     }
     set(*button);
     QVERIFY(controlOf<QRadioButton>(m_driver.window(), button->name)->isChecked());
+    if (button->clearedBox) { // the other button's value typed into it is gone with it
+        QVERIFY(!m_driver.find<QLineEdit>(button->clearedBox)->isVisible());
+        QCOMPARE(m_driver.find<QLineEdit>(button->clearedBox)->text(), QString());
+    }
     m_driver.selectGame(QStringLiteral("game.gb"));
 
     m_driver.showPage(0); // PLAY reads every page, whichever is shown
