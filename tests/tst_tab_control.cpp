@@ -120,8 +120,6 @@ private slots:
     void selectingShowsExactlyThatPage();
     void selectionOutOfRangeIsIgnored_data();
     void selectionOutOfRangeIsIgnored();
-    void clickOnTabSelectsPage_data();
-    void clickOnTabSelectsPage();
     void tabsStandInRows_data();
     void tabsStandInRows();
     void pageFrameLiesBelowTheTabs();
@@ -207,26 +205,6 @@ void TestTabControl::selectionOutOfRangeIsIgnored()
     dialog.tabs->setCurrentPage(index);
     verifyOnlyPageShown(dialog.tabs, 2);
     QCOMPARE(changes.count(), 0);
-}
-
-void TestTabControl::clickOnTabSelectsPage_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < captions.size(); ++page)
-        QTest::addRow("%s", qPrintable(captions.at(page))) << page;
-}
-
-void TestTabControl::clickOnTabSelectsPage()
-{
-    QFETCH(int, page);
-    Dialog dialog;
-    QVERIFY(dialog.show());
-    dialog.tabs->setCurrentPage((page + 1) % 8);
-    QSignalSpy changes(dialog.tabs, &TabControl::currentPageChanged);
-    QTest::mouseClick(dialog.tabs, Qt::LeftButton, {}, dialog.tabs->tabRect(page).center());
-    verifyOnlyPageShown(dialog.tabs, page);
-    QCOMPARE(changes.count(), 1);
-    QCOMPARE(changes.at(0).at(0).toInt(), page);
 }
 
 void TestTabControl::tabsStandInRows_data()
