@@ -222,11 +222,15 @@ void TestEmulatorLaunch::emulatorFoundWhateverItsCase()
     QCOMPARE(record.value(0), encodeFileName(m_root->filePath(started)));
 }
 
-// The kinds that Wine can start are told apart in the Wine rows below; these rows are the other files.
 void TestEmulatorLaunch::programKindFromHeader_data()
 {
     QTest::addColumn<QByteArray>("header");
     QTest::addColumn<ProgramKind>("kind");
+    QTest::newRow("64-bit PE") << pe64 << ProgramKind::Windows64;
+    QTest::newRow("32-bit PE") << pe32 << ProgramKind::Windows32;
+    QTest::newRow("PE for ARM64") << mz(0x80, QByteArray("PE\0\0\x64\xAA", 6))
+                                  << ProgramKind::WindowsOtherMachine;
+    QTest::newRow("NE") << ne << ProgramKind::Windows16;
     QTest::newRow("DOS") << mz(0x80, "\xB4\x4C\xCD\x21") << ProgramKind::Dos;
     QTest::newRow("new header inside the old one")
         << mz(0x20, QByteArray("PE\0\0\x64\x86", 6)) << ProgramKind::Dos;
