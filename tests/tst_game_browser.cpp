@@ -126,7 +126,6 @@ class TestGameBrowser : public QObject {
 private slots:
     void initTestCase();
 
-    void fileListShowsMatchingFiles_data();
     void fileListShowsMatchingFiles();
     void fileListMarksOnSingleClick();
     void fileListDoubleClickRaisesDoubleClicked();
@@ -181,38 +180,19 @@ void TestGameBrowser::initTestCase()
     m_games = m_folder.path() + QStringLiteral("/tree/games");
 }
 
-void TestGameBrowser::fileListShowsMatchingFiles_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QStringList>("expected");
-
-    const QStringList games = {"A.GB", "b.gb", "B2.gb", "c.Gb", "link.gb"};
-    QTest::newRow("*.gb: regular files and links to them, any case, sorted, no hidden, no folders")
-        << "*.gb" << games;
-    QTest::newRow("*.GB: the pattern's case does not matter") << "*.GB" << games;
-    QTest::newRow("*.*: every regular file")
-        << "*.*"
-        << QStringList{"A.GB", "b.gb", "B2.gb", "c.Gb", "game.gb.bak", "link.gb", "readme.txt", "zelda.gbc"};
-    QTest::newRow("?.gb: a question mark takes one character")
-        << "?.gb" << QStringList{"A.GB", "b.gb", "c.Gb"};
-    QTest::newRow("*.gb;*.gbc: several patterns") << "*.gb;*.gbc" << games + QStringList{"zelda.gbc"};
-    QTest::newRow("*.gba: nothing matches") << "*.gba" << QStringList();
-}
-
+// Regular files and links to them, any case, sorted; no hidden files, folders, pipes or broken links. Which
+// names a pattern takes is the pattern's own test.
 void TestGameBrowser::fileListShowsMatchingFiles()
 {
-    QFETCH(QString, pattern);
-    QFETCH(QStringList, expected);
-
+    const QStringList games = {"A.GB", "b.gb", "B2.gb", "c.Gb", "link.gb"};
     FileList list;
-    list.setPattern(pattern);
-    QString error;
-    QVERIFY(list.setPath(m_folder.path(), &error));
+    list.setPattern("*.gb");
+    QVERIFY(list.setPath(m_folder.path()));
     QCOMPARE(list.path(), m_folder.path());
     QTRY_VERIFY(!list.isListing());
-    QCOMPARE(rowTexts(list), expected);
-    QCOMPARE(list.fileNames(), expected);
-    QCOMPARE(list.pattern(), pattern);
+    QCOMPARE(rowTexts(list), games);
+    QCOMPARE(list.fileNames(), games);
+    QCOMPARE(list.pattern(), QStringLiteral("*.gb"));
 }
 
 void TestGameBrowser::fileListMarksOnSingleClick()
