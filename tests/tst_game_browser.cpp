@@ -129,8 +129,6 @@ private slots:
     void fileListShowsMatchingFiles();
     void fileListMarksOnSingleClick();
     void fileListDoubleClickRaisesDoubleClicked();
-    void fileListGivesNamesBackUnchanged_data();
-    void fileListGivesNamesBackUnchanged();
     void fileListKeepsMarkWhenReadAgain();
 
     void directoryListShowsAncestorsAndSubdirectories();
@@ -226,41 +224,6 @@ void TestGameBrowser::fileListDoubleClickRaisesDoubleClicked()
     // Below the last name there is nothing to choose.
     doubleClickAt(list.viewport(), QPoint(10, list.viewport()->height() - 2));
     QCOMPARE(doubleClicks.count(), 1);
-}
-
-void TestGameBrowser::fileListGivesNamesBackUnchanged_data()
-{
-    QTest::addColumn<QByteArray>("name");
-
-    QTest::newRow("blank") << QByteArray("my game.gb");
-    QTest::newRow("quotes") << QByteArray("it's \"the\" game.gb");
-    QTest::newRow("newline") << QByteArray("two\nlines.gb");
-    QTest::newRow("tab") << QByteArray("a\tb.gb");
-    QTest::newRow("leading dash") << QByteArray("-rf.gb");
-    QTest::newRow("backslash and dollar") << QByteArray("C:\\$(id).gb");
-    QTest::newRow("UTF-8 accent") << QByteArray("caf\xc3\xa9.gb");
-    QTest::newRow("Latin-1 accent, not UTF-8") << QByteArray("caf\xe9.gb");
-    QTest::newRow("bytes that are never UTF-8") << QByteArray("\xff\xfe\x80.GB");
-    QTest::newRow("truncated UTF-8 sequence") << QByteArray("x\xe2\x82.gb");
-}
-
-void TestGameBrowser::fileListGivesNamesBackUnchanged()
-{
-    QFETCH(QByteArray, name);
-
-    ScratchFolder folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(makeFile(folder.bytes() + '/' + name));
-    FileList list;
-    list.setPattern("*.gb");
-    QVERIFY(shownReading(list, folder.path()));
-    QCOMPARE(list.fileNames().size(), 1);
-    QVERIFY(!rowTexts(list).first().contains(u'\n'));
-
-    QSignalSpy doubleClicks(&list, &FileList::doubleClicked);
-    doubleClick(list, 0);
-    QCOMPARE(doubleClicks.count(), 1);
-    QCOMPARE(encodeFileName(list.fileName()), name);
 }
 
 void TestGameBrowser::fileListKeepsMarkWhenReadAgain()
