@@ -149,7 +149,6 @@ private:
 };
 
 enum class LaunchFault {
-    None,
     WorkingDirectoryDeleted,
     GameDeleted,
     GameFolderDeleted,
@@ -347,7 +346,6 @@ void TestFaults::launchFaults_data()
     QTest::addColumn<QStringList>(
         "message"); // what the one message says; empty: no message, the emulator runs
 
-    QTest::newRow("nothing wrong") << LaunchFault::None << QStringList();
     QTest::newRow("working directory deleted while running")
         << LaunchFault::WorkingDirectoryDeleted
         << QStringList{"cannot be started", "current directory", "No such file or directory"};
@@ -374,8 +372,6 @@ void TestFaults::launchFaults()
 
     QString typed;
     switch (fault) {
-    case LaunchFault::None:
-        break;
     case LaunchFault::WorkingDirectoryDeleted:
         QVERIFY(QDir(m_emu).removeRecursively());
         break;
