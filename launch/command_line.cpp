@@ -85,16 +85,22 @@ QString gamePath(const LaunchSettings &s, QChar separator)
     return s.FileBoxPath + separator + s.lblGameSelected;
 }
 
+// The option pieces, each with its leading blank.
+QString composeOptions(const LaunchSettings &settings)
+{
+    QString options;
+    forEachPiece(settings, [&options](QLatin1String words, const QString *text) {
+        options += QLatin1Char(' ') + words + (text ? QLatin1Char(' ') + *text : QString());
+    });
+    return options;
+}
+
 } // namespace
 
 QString composeCommandLine(const LaunchSettings &settings, const QString &workingDirectory, QChar separator)
 {
-    QString line =
-        emulatorPath(workingDirectory, separator) + QLatin1Char(' ') + gamePath(settings, separator);
-    forEachPiece(settings, [&line](QLatin1String words, const QString *text) {
-        line += QLatin1Char(' ') + words + (text ? QLatin1Char(' ') + *text : QString());
-    });
-    return line;
+    return emulatorPath(workingDirectory, separator) + QLatin1Char(' ') + gamePath(settings, separator) +
+           composeOptions(settings);
 }
 
 EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &workingDirectory,
@@ -103,7 +109,7 @@ EmulatorCommand emulatorCommand(const LaunchSettings &settings, const QString &w
     ArgumentWords words;
     forEachPiece(settings, [&words](QLatin1String each, const QString *text) { words.add(each, text); });
     return {emulatorPath(workingDirectory, separator),
-            QStringList{gamePath(settings, separator)} + words.take()};
+            QStringList{gamePath(settings, separator)} + words.take(), composeOptions(settings)};
 }
 
 } // namespace quibrel

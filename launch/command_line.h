@@ -11,13 +11,16 @@ inline const QString emulatorFileName = QStringLiteral("Zemu.exe");
 // The emulator's command line as one text: `separator` stands for the two directory separators.
 QString composeCommandLine(const LaunchSettings &settings, const QString &workingDirectory, QChar separator);
 
-// What is handed to the operating system: the emulator's path and its argument vector.
+// What is handed to the operating system: the emulator's path and its argument vector, the game's path
+// first. A DOS emulator splits its command tail itself: it gets the game and `options`, the option part of
+// the command line as composed, instead.
 struct EmulatorCommand {
     QString program;
     QStringList arguments;
+    QString options;
     bool operator==(const EmulatorCommand &other) const
     {
-        return program == other.program && arguments == other.arguments;
+        return program == other.program && arguments == other.arguments && options == other.options;
     }
 };
 

@@ -1,18 +1,22 @@
 #include "emulator_process.h"
 
+#include "dos_command.h"
+#include "dos_game.h"
 #include "files/file_system.h"
 #include "program_kind.h"
 
 #include <QByteArrayList>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <sched.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -23,27 +27,60 @@ namespace quibrel {
 
 namespace {
 
-// The middle process: it runs on a stack of its own in the launcher's memory, starts the emulator in a new
-// session and ends at once, so that the emulator is adopted by init. The launcher waits only for it.
-struct Middle {
-    const char *file;
-    char *const *argv;
-    int error;
-};
-
-// Not instrumented by the sanitizers: it runs on a stack they do not know, in a process about to end.
-__attribute__((no_sanitize("address", "undefined"))) int startEmulator(void *data)
+// Collects the started process when it ends, so that none is left behind as a zombie; the launcher does not
+// wait for it. Where the kernel cannot tell (no pidfd), the ones that ended are collected at the next start.
+void collectWhenEnded(pid_t pid)
 {
-    auto middle = static_cast<Middle *>(data);
+    static std::vector<pid_t> unwatched;
+    for (auto it = unwatched.begin(); it != unwatched.end();)
+        it = ::waitpid(*it, nullptr, WNOHANG) == 0 ? it + 1 : unwatched.erase(it);
+
+    const int fd = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0 || !QCoreApplication::instance()) {
+        if (fd >= 0)
+            ::close(fd);
+        unwatched.push_back(pid);
+        return;
+    }
+    auto ended = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(ended, &QSocketNotifier::activated, ended, [ended, fd, pid] {
+        ::waitpid(pid, nullptr, 0);
+        ::close(fd);
+        ended->deleteLater();
+    });
+}
+
+// Starts `argv` from the file `program` in a session of its own, with `environment`; the operating system's
+// error, or 0.
+int spawnDetached(const QString &program, const QStringList &argv, char *const *environment = environ)
+{
+    const QByteArray file = encodeFileName(program);
+    QByteArrayList encoded;
+    for (const QString &argument : argv)
+        encoded << encodeFileName(argument);
+    std::vector<char *> pointers;
+    for (QByteArray &argument : encoded)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
-    pid_t emulator;
-    middle->error = ::posix_spawn(&emulator, middle->file, nullptr, &attributes, middle->argv, environ);
-    ::_exit(0);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid;
+    const int error =
+        ::posix_spawn(&pid, file.constData(), nullptr, &attributes, pointers.data(), environment);
+    posix_spawnattr_destroy(&attributes);
+    if (error == 0)
+        collectWhenEnded(pid);
+    return error;
 }
 
 // Where Wine's loaders are: Debian's /usr/bin/wine runs /usr/lib/wine/wine (32-bit) where it is there, else
@@ -66,15 +103,10 @@ QString programKindName(ProgramKind kind)
     }
 }
 
-// The Wine that can start a program of `kind`; empty, with the reason why in words its user can act on,
-// when there is none.
+// The Wine that can start a Windows program of `kind`; empty, with the reason why in words its user can act
+// on, when there is none.
 QString wineFor(ProgramKind kind, QString *reason)
 {
-    if (kind == ProgramKind::Dos) {
-        *reason = QStringLiteral("it is a DOS program, which cannot be given its arguments whole on this "
-                                 "system. Run the emulator inside DOSBox by hand");
-        return {};
-    }
     if (kind == ProgramKind::WindowsOtherMachine) {
         *reason = QStringLiteral("it is a Windows program for another kind of processor, which this system "
                                  "cannot start");
@@ -91,7 +123,10 @@ QString wineFor(ProgramKind kind, QString *reason)
                       .arg(programKindName(kind), package);
         return {};
     }
-    if (!QFileInfo(wineLoaders(wine) + (is64 ? "wine64" : "wine")).isExecutable()) {
+    // Only Debian's layout tells beforehand which loader is missing; any other Wine is left to say itself.
+    const QString loaders = wineLoaders(wine);
+    const bool debianLayout = QFileInfo::exists(loaders + "wine") || QFileInfo::exists(loaders + "wine64");
+    if (debianLayout && !QFileInfo(loaders + (is64 ? "wine64" : "wine")).isExecutable()) {
         *reason =
             QStringLiteral("it is %1, which the Wine installed here cannot start. Install the package %2")
                 .arg(programKindName(kind), package);
@@ -100,35 +135,53 @@ QString wineFor(ProgramKind kind, QString *reason)
     return wine;
 }
 
-// Starts `argv` from the file `program` through the middle process; the operating system's error, or 0.
-int spawnDetached(const QString &program, const QStringList &argv)
+// DOSBox draws on an X display; SDL may be pointed at another driver. An empty SDL_VIDEODRIVER makes it fail.
+bool hasDisplayForDosBox()
 {
-    const QByteArray file = encodeFileName(program);
-    QByteArrayList encoded;
-    for (const QString &argument : argv)
-        encoded << encodeFileName(argument);
-    std::vector<char *> pointers;
-    for (QByteArray &argument : encoded)
-        pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
+    const QString driver = qEnvironmentVariable("SDL_VIDEODRIVER");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || (!driver.isEmpty() && driver != QLatin1String("x11"));
+}
 
-    Middle middle{file.constData(), pointers.data(), 0};
-    std::vector<char> stack(256 * 1024);
-    // No signal handler may run in the middle process, which shares the launcher's memory.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &previous);
-    const pid_t pid =
-        ::clone(startEmulator, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD, &middle);
-    const int cloneError = errno;
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    if (pid < 0)
-        return cloneError;
-    int status;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+// The environment without an empty SDL_VIDEODRIVER.
+std::vector<char *> environmentForDosBox()
+{
+    std::vector<char *> environment;
+    for (char **variable = environ; *variable; ++variable) {
+        if (std::strcmp(*variable, "SDL_VIDEODRIVER=") != 0)
+            environment.push_back(*variable);
     }
-    return middle.error;
+    environment.push_back(nullptr);
+    return environment;
+}
+
+// Runs the DOS program of `command` in DOSBox: its folder as C:, the game where DOS finds it as D:.
+bool startInDosBox(const EmulatorCommand &command, QString *error)
+{
+    const QString dosbox = QStandardPaths::findExecutable(QStringLiteral("dosbox"));
+    if (dosbox.isEmpty()) {
+        *error = QStringLiteral("it is a DOS program, which runs in DOSBox, and DOSBox is not installed. "
+                                "Install the package dosbox");
+        return false;
+    }
+    if (!hasDisplayForDosBox()) {
+        *error = QStringLiteral("it is a DOS program, which runs in DOSBox, and DOSBox needs an X display, "
+                                "which this session does not have (DISPLAY is not set)");
+        return false;
+    }
+    const DosGame game = dosGame(command.arguments.value(0), error);
+    if (game.folder.isEmpty())
+        return false;
+    const QFileInfo program(command.program);
+    const QStringList arguments = dosboxArguments(program.absolutePath(), program.fileName().toUpper(),
+                                                  game.folder, game.name, command.options, error);
+    if (arguments.isEmpty())
+        return false;
+    const int failure = spawnDetached(dosbox, QStringList{QStringLiteral("dosbox")} + arguments,
+                                      environmentForDosBox().data());
+    if (failure != 0)
+        *error = QStringLiteral("DOSBox cannot be started: %1")
+                     .arg(QString::fromLocal8Bit(std::strerror(failure)));
+    return failure == 0;
 }
 
 } // namespace
@@ -136,22 +189,23 @@ int spawnDetached(const QString &program, const QStringList &argv)
 bool startDetached(const EmulatorCommand &command, QString *error)
 {
     const QStringList argv = QStringList{command.program} + command.arguments;
-    int failure = spawnDetached(command.program, argv);
-    // Not a program this system starts by itself: a Windows program goes through Wine, when Wine can run it.
-    if (failure == ENOEXEC) {
-        const ProgramKind kind = programKind(command.program);
-        if (kind != ProgramKind::Other) {
-            const QString wine = wineFor(kind, error);
-            if (wine.isEmpty())
-                return false;
-            failure = spawnDetached(wine, QStringList{QStringLiteral("wine")} + argv);
-        }
+    int failure = 0;
+    switch (const ProgramKind kind = programKind(command.program)) {
+    case ProgramKind::Other:
+        failure = spawnDetached(command.program, argv);
+        break;
+    case ProgramKind::Dos:
+        return startInDosBox(command, error);
+    default: {
+        const QString wine = wineFor(kind, error);
+        if (wine.isEmpty())
+            return false;
+        failure = spawnDetached(wine, QStringList{QStringLiteral("wine")} + argv);
     }
-    if (failure != 0) {
+    }
+    if (failure != 0)
         *error = QString::fromLocal8Bit(std::strerror(failure));
-        return false;
-    }
-    return true;
+    return failure == 0;
 }
 
 } // namespace quibrel

@@ -1,4 +1,5 @@
 #include "launch/command_line.h"
+#include "launch/dos_command.h"
 #include "launch/option_table.h"
 #include "support/example_settings.h"
 #include "support/option_table.h"
@@ -32,6 +33,8 @@ private slots:
     void optionPieces();
     void argumentVector_data();
     void argumentVector();
+    void dosboxCommand_data();
+    void dosboxCommand();
 };
 
 void TestCommandLine::windowsCommandLine_data()
@@ -195,6 +198,106 @@ void TestCommandLine::argumentVector()
     const EmulatorCommand command = emulatorCommand(settings, workingDirectory, QLatin1Char('/'));
     QCOMPARE(command.program, program);
     QCOMPARE(command.arguments, arguments);
+    // A DOS program gets the option part of the command line as the window composes it.
+    QCOMPARE(command.program + ' ' + arguments.first() + command.options,
+             composeCommandLine(settings, workingDirectory, QLatin1Char('/')));
+}
+
+// DOSBox's commands for a DOS emulator: each `-c` one command, the emulator's folder as C:, the game's as D:.
+void TestCommandLine::dosboxCommand_data()
+{
+    QTest::addColumn<QString>("workingFolder");
+    QTest::addColumn<QString>("gameFolder");
+    QTest::addColumn<QString>("game");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QStringList>("commands"); // mounting C:, mounting D:, running the emulator
+    QTest::addColumn<QString>("refusal");      // empty: started
+
+    const QString emu = QStringLiteral("/home/ann/My Emu");
+    const QString roms = QString::fromUtf8("/home/ann/Jeux \xc3\xa9t\xc3\xa9");
+    const QString volume = QStringLiteral(" -volume 10");
+    QTest::newRow("folders with blanks and other letters mount in quotes")
+        << emu << roms << "TETRIS.GB" << volume
+        << QStringList{"mount c \"/home/ann/My Emu\"", "mount d \"" + roms + "\"",
+                       "ZEMU.EXE D:\\TETRIS.GB -volume 10"}
+        << "";
+    QTest::newRow("a long name's stand-in")
+        << emu << "/home/ann/.local/share/quibrel/dos-games/0a1b"
+        << "PUZZLELE.GB" << volume + " -keys my keys"
+        << QStringList{"mount c \"/home/ann/My Emu\"",
+                       "mount d \"/home/ann/.local/share/quibrel/dos-games/0a1b\"",
+                       "ZEMU.EXE D:\\PUZZLELE.GB -volume 10 -keys my keys"}
+        << "";
+    QTest::newRow("% arrives as typed") << "/emu%1"
+                                        << "/roms%"
+                                        << "A.GB" << volume + " -cheat 100%"
+                                        << QStringList{"mount c \"/emu%%1\"", "mount d \"/roms%%\"",
+                                                       "ZEMU.EXE D:\\A.GB -volume 10 -cheat 100%%"}
+                                        << "";
+    QTest::newRow("redirection characters inside quotes are text")
+        << "/emu"
+        << "/roms"
+        << "A.GB" << volume + " -keys \"<a|b>\""
+        << QStringList{"mount c \"/emu\"", "mount d \"/roms\"",
+                       "ZEMU.EXE D:\\A.GB -volume 10 -keys \"<a|b>\""}
+        << "";
+    for (const char *c : {">", "<", "|"}) {
+        QTest::addRow("\"%s\" outside quotes is refused", c)
+            << "/emu"
+            << "/roms"
+            << "A.GB" << volume + " -keys \"a\" b" + c + "c" << QStringList()
+            << QStringLiteral("DOS would take the \"%1\" in its options as a redirection").arg(c);
+    }
+    // The tail DOS gets: a blank, "D:\A.GB -volume 10 -keys " (24 bytes) and the keys.
+    QTest::newRow("a tail of 126 bytes")
+        << "/emu"
+        << "/roms"
+        << "A.GB" << volume + " -keys " + QString(100, 'k')
+        << QStringList{"mount c \"/emu\"", "mount d \"/roms\"",
+                       "ZEMU.EXE D:\\A.GB -volume 10 -keys " + QString(100, 'k')}
+        << "";
+    QTest::newRow("a tail of 127 bytes")
+        << "/emu"
+        << "/roms"
+        << "A.GB" << volume + " -keys " + QString(101, 'k') << QStringList()
+        << "its command tail for DOS would be 127 bytes long, and DOS takes at "
+           "most 126: shorten the custom texts";
+    QTest::newRow("bytes, not characters, are counted")
+        << "/emu"
+        << "/roms"
+        << "A.GB" << volume + " -keys " + QString(99, 'k') + QString::fromUtf8("\xc3\xa9") << QStringList()
+        << "its command tail for DOS would be 127 bytes long, and DOS takes at most 126: shorten the custom "
+           "texts";
+    QTest::newRow("a working folder with a double quote")
+        << "/my \"emu\""
+        << "/roms"
+        << "A.GB" << volume << QStringList()
+        << "DOSBox cannot mount the folder /my \"emu\": its name "
+           "holds a double quote";
+    QTest::newRow("a game folder with a double quote")
+        << "/emu"
+        << "/\"roms\""
+        << "A.GB" << volume << QStringList()
+        << "DOSBox cannot mount the folder /\"roms\": its name holds a double quote";
+}
+
+void TestCommandLine::dosboxCommand()
+{
+    QFETCH(QString, workingFolder);
+    QFETCH(QString, gameFolder);
+    QFETCH(QString, game);
+    QFETCH(QString, options);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, refusal);
+    QString why;
+    const QStringList arguments = dosboxArguments(workingFolder, "ZEMU.EXE", gameFolder, game, options, &why);
+    QCOMPARE(why, refusal);
+    if (commands.isEmpty()) {
+        QCOMPARE(arguments, QStringList());
+        return;
+    }
+    QCOMPARE(arguments, (QStringList{"-noautoexec", "-c", "@echo off", "-c", commands[0], "-c", commands[1],
+                                     "-c", "c:", "-c", commands[2], "-c", "exit"}));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -3,7 +3,7 @@
 #include "launch/program_kind.h"
 #include "support/stub_emulator.h"
 
-#include <QRegularExpression>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,17 +82,21 @@ private slots:
     void programKindFromHeader();
     void windowsProgramThroughWine_data();
     void windowsProgramThroughWine();
+    void dosProgramInDosBox_data();
+    void dosProgramInDosBox();
 
 private:
     QTemporaryDir *m_root = nullptr;
     QString m_originalDirectory;
     QByteArray m_path;
+    QProcessEnvironment m_environment;
 };
 
 void TestEmulatorLaunch::init()
 {
     m_originalDirectory = QDir::currentPath();
     m_path = qgetenv("PATH");
+    m_environment = QProcessEnvironment::systemEnvironment();
     m_root = new QTemporaryDir;
     QVERIFY(m_root->isValid());
 }
@@ -101,6 +105,12 @@ void TestEmulatorLaunch::cleanup()
 {
     QDir::setCurrent(m_originalDirectory);
     qputenv("PATH", m_path);
+    for (const char *name : {"DISPLAY", "SDL_VIDEODRIVER", "XDG_DATA_HOME"}) {
+        if (m_environment.contains(name))
+            qputenv(name, m_environment.value(name).toLocal8Bit());
+        else
+            qunsetenv(name);
+    }
     delete m_root;
     m_root = nullptr;
 }
@@ -287,11 +297,8 @@ void TestEmulatorLaunch::windowsProgramThroughWine_data()
         << pe32 << "-"
         << start + "a 32-bit Windows program and Wine is not installed. Install the packages wine and " +
                wine32;
-    QTest::newRow("DOS program")
-        << mz(0x1000) << "wine wine64"
-        << start +
-               "a DOS program, which cannot be given its arguments whole on this system. Run the emulator "
-               "inside DOSBox by hand.";
+    QTest::newRow("64-bit program, a Wine laid out otherwise") << pe64 << ""
+                                                               << "";
     QTest::newRow("Windows program for ARM64")
         << mz(0x80, QByteArray("PE\0\0\x64\xAA", 6)) << "wine wine64"
         << start + "a Windows program for another kind of processor, which this system cannot start.";
@@ -302,12 +309,6 @@ void TestEmulatorLaunch::windowsProgramThroughWine()
     QFETCH(QByteArray, header);
     QFETCH(QString, loaders);
     QFETCH(QString, message);
-    const QDir handlers(QStringLiteral("/proc/sys/fs/binfmt_misc"));
-    const QStringList registered =
-        handlers.entryList(QDir::Files).filter(QRegularExpression("^(?!register$|status$)"));
-    if (!registered.isEmpty())
-        QSKIP(qPrintable("binfmt_misc has handlers registered (" + registered.join(", ") +
-                         "): a DOS or Windows program may start here"));
     const QString bin = m_root->filePath("bin");
     QVERIFY(QDir().mkpath(bin) && QDir().mkpath(m_root->filePath("lib/wine")));
     std::unique_ptr<StubEmulator> wine;
@@ -316,7 +317,7 @@ void TestEmulatorLaunch::windowsProgramThroughWine()
     } else {
         wine = std::make_unique<StubEmulator>(bin, QStringLiteral("wine"));
         qputenv("PATH", QFile::encodeName(bin) + ':' + m_path);
-        for (const QString &loader : loaders.split(' '))
+        for (const QString &loader : loaders.split(' ', Qt::SkipEmptyParts))
             QVERIFY(QFile::copy(wine->programPath(), m_root->filePath("lib/wine/" + loader)));
     }
     const QString program = m_root->filePath("Zemu.exe");
@@ -324,7 +325,8 @@ void TestEmulatorLaunch::windowsProgramThroughWine()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(header);
     file.close();
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    // As unzip leaves a program from a Windows archive: without an execute bit.
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     QVERIFY(QDir::setCurrent(m_root->path()));
     const LaunchSettings s = gameChosenIn(m_root->path());
     FakeFrontEnd window;
@@ -343,6 +345,102 @@ void TestEmulatorLaunch::windowsProgramThroughWine()
     QCOMPARE(window.titles, QStringList{"Error"});
     if (wine)
         QVERIFY(!wine->ranWithin(300));
+}
+
+// A DOS program runs in the first `dosbox` on PATH: its folder as C:, the game as D:, where DOS shows it
+// under its own name; else from a stand-in folder of the launcher's that links to it, the same at each PLAY.
+void TestEmulatorLaunch::dosProgramInDosBox_data()
+{
+    QTest::addColumn<QStringList>("games");   // in the game folder, the one chosen first
+    QTest::addColumn<QString>("environment"); // "": DOSBox and a display are there
+    QTest::addColumn<QString>("dosGame");     // the game as DOS is given it
+    QTest::addColumn<bool>("standIn");        // from a stand-in folder
+    QTest::addColumn<QString>("message");     // %1 is Zemu.exe's path; empty: started
+
+    QTest::newRow("a DOS name") << QStringList{"tetris.gb", "tetris.sav"} << ""
+                                << "TETRIS.GB" << false << "";
+    QTest::newRow("a DOS name that another game has in another case")
+        << QStringList{"tetris.gb", "TETRIS.GB"} << ""
+        << "TETRIS.GB" << true << "";
+    QTest::newRow("the second of two similar long names")
+        << QStringList{"Puzzle League Two.gb", "Puzzle League One.gb"} << ""
+        << "PUZZLELE.GB" << true << "";
+    QTest::newRow("other letters") << QStringList{QString::fromUtf8("\xc3\xa9t\xc3\xa9.gb")} << ""
+                                   << "T.GB" << true << "";
+    const QString start =
+        QStringLiteral("The emulator %1 cannot be started: it is a DOS program, which runs in "
+                       "DOSBox, and DOSBox ");
+    QTest::newRow("no DOSBox") << QStringList{"tetris.gb"} << "no dosbox"
+                               << "" << false << start + "is not installed. Install the package dosbox.";
+    QTest::newRow("no display") << QStringList{"tetris.gb"} << "no display"
+                                << "" << false
+                                << start + "needs an X display, which this session does not have (DISPLAY is "
+                                           "not set).";
+}
+
+void TestEmulatorLaunch::dosProgramInDosBox()
+{
+    QFETCH(QStringList, games);
+    QFETCH(QString, environment);
+    QFETCH(QString, dosGame);
+    QFETCH(bool, standIn);
+    QFETCH(QString, message);
+    const QString folder = m_root->filePath(QString::fromUtf8("My G\xc3\xa4mes"));
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(m_root->filePath("bin")));
+    for (const QString &game : games)
+        QVERIFY(QFile(folder + '/' + game).open(QIODevice::WriteOnly));
+    const StubEmulator dosbox(m_root->filePath("bin"), QStringLiteral("dosbox"));
+    qputenv("PATH", QFile::encodeName(m_root->filePath("bin")) + ':' + m_path);
+    if (environment == "no dosbox") {
+        QVERIFY(QFile::remove(dosbox.programPath()));
+        qputenv("PATH", QFile::encodeName(m_root->filePath("bin")));
+    }
+    qputenv("DISPLAY", ":99");
+    qunsetenv("SDL_VIDEODRIVER");
+    if (environment == "no display")
+        qunsetenv("DISPLAY");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath("data")));
+    const QString program = m_root->filePath("Zemu.exe");
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(mz(0x1000));
+    file.close();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    LaunchSettings s = gameChosenIn(folder);
+    s.lblGameSelected = games.first();
+    FakeFrontEnd window;
+
+    if (!message.isEmpty()) {
+        QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Failed);
+        QCOMPARE(window.errors, QStringList{message.arg(program)});
+        QVERIFY(!dosbox.ranWithin(300));
+        return;
+    }
+    QString firstDrive;
+    for (const char *press : {"first PLAY", "second PLAY"}) {
+        dosbox.clearRecord();
+        QCOMPARE(play(s, window.frontEnd()), PlayOutcome::Started);
+        QCOMPARE(window.errors, QStringList());
+        const QByteArrayList record = dosbox.waitForRecord();
+        QCOMPARE(record.size(), 14);
+        QCOMPARE(record[5], "mount c \"" + encodeFileName(m_root->path()) + '"');
+        QCOMPARE(record[11], "ZEMU.EXE D:\\" + dosGame.toUtf8() + " -volume 10");
+        const QByteArray mountD = record[7];
+        QVERIFY2(mountD.startsWith("mount d \"") && mountD.endsWith('"'), mountD);
+        const QString drive = decodeFileName(mountD.mid(9, mountD.size() - 10));
+        QCOMPARE(drive.startsWith(m_root->filePath("data/quibrel/dos-games/")), standIn);
+        // DOS finds names whatever their case.
+        const QStringList onDrive = QDir(drive).entryList({dosGame}, QDir::Files);
+        QCOMPARE(onDrive.size(), 1);
+        QCOMPARE(QFileInfo(drive + '/' + onDrive[0]).canonicalFilePath(), folder + '/' + games.first());
+        // What the emulator wrote for the game at the first PLAY is there at the second.
+        if (firstDrive.isEmpty()) {
+            firstDrive = drive;
+            QVERIFY(QFile(drive + "/GAME.SAV").open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(drive, firstDrive);
+        QVERIFY2(QFile::exists(drive + "/GAME.SAV"), press);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEmulatorLaunch)
