@@ -44,7 +44,7 @@ for dependency in fonts-terminus fonts-blankenburg libqt6widgets6 libqt6multimed
     check "the package depends on $dependency" depends_on "$dependency"
 done
 check "the package recommends qt6-wayland" test "$(dpkg-query -W -f='${Recommends}' quibrel)" = qt6-wayland
-check "the package suggests wine and wine64" test "$(dpkg-query -W -f='${Suggests}' quibrel)" = "wine, wine64"
+check "the package suggests dosbox, wine and wine64" test "$(dpkg-query -W -f='${Suggests}' quibrel)" = "dosbox, wine, wine64"
 check "the manual page names the emulator and the start-up sound" \
     grep -q 'Zemu\.exe.*NEWSTING\.WAV' < <(MANWIDTH=200 man quibrel 2>/dev/null | tr '\n' ' ')
 check "the installed fonts give \"Terminus (TTF)\"" has_font "Terminus (TTF)"
