@@ -45,6 +45,7 @@ void collectWhenEnded(pid_t pid)
     auto ended = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(ended, &QSocketNotifier::activated, ended, [ended, fd, pid] {
         ::waitpid(pid, nullptr, 0);
+        ended->setEnabled(false); // before the descriptor goes, so that no poll sees it closed
         ::close(fd);
         ended->deleteLater();
     });
