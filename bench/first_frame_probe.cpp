@@ -1,14 +1,9 @@
-// Starts a program and watches the X server until the program's top-level window, at the full width of
-// the screen (maximized), has been painted over every pixel. Then reads the program's peak resident memory
-// and kills it.
-//
+// Starts a program and watches the X server until its top-level window, at the full width of the screen
+// (maximized), has been painted over every pixel; then reads the program's peak resident memory and kills it.
 //   bench_first_frame_probe SIDE PROGRAM [ARGUMENTS...]
-//   -> "sample startup SIDE <ms>" (from just before the spawn to that frame) and
-//      "sample peak_rss SIDE <KiB>" (VmHWM at that moment)
-//
-// Nothing is asked of the program. New windows are seen as they are created (SubstructureNotify on the
-// root window) and each gets a DAMAGE object at once, long before a window manager can map it. A window
-// is the program's when its _NET_WM_PID is the child's pid.
+//   -> "sample startup SIDE <ms from just before the spawn>" and "sample peak_rss SIDE <VmHWM in KiB>"
+// New windows are seen as they are created (SubstructureNotify on the root window) and each gets a DAMAGE
+// object at once, long before a window manager can map it. A window is the program's by its _NET_WM_PID.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -40,19 +35,18 @@ double nowMs()
 long peakRssKib(pid_t pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
+    std::string field;
+    long kib = -1;
+    while (status >> field && field != "VmHWM:") {
     }
-    return -1;
+    return status >> kib ? kib : -1;
 }
 
 // A top-level window created since the program was started, by the damage done to it.
 struct Watched {
-    int pid = -1;                       // -1: not asked yet, 0: none
-    int width = 0, height = 0;          // as the last damage found it
-    std::vector<unsigned char> painted; // one byte per pixel, while the window spans the screen
+    int pid = -1; // -1: not asked yet, 0: none
+    int width = 0, height = 0;
+    std::vector<unsigned char> painted; // one byte per pixel
     long paintedCount = 0;
 };
 
@@ -61,38 +55,29 @@ xcb_screen_t *screen;
 xcb_atom_t pidAtom;
 std::map<xcb_window_t, Watched> windows;
 
-int windowPid(xcb_window_t window, Watched &watched)
-{
-    if (watched.pid >= 0)
-        return watched.pid;
-    // Damage comes only to a mapped window, and Qt sets the property before it maps: none now means none
-    // ever (the window manager's frames).
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-    watched.pid = 0;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
-        watched.pid = int(*static_cast<uint32_t *>(xcb_get_property_value(reply)));
-    free(reply);
-    return watched.pid;
-}
-
 // True once the child's maximized window has been painted all over.
 bool damaged(const xcb_damage_notify_event_t *event, pid_t child)
 {
     Watched &watched = windows[event->drawable];
-    if (windowPid(event->drawable, watched) != child)
+    if (watched.pid < 0) {
+        // Damage comes only to a mapped window, and Qt sets the property before it maps: none now means none
+        // ever (the window manager's frames).
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, event->drawable, pidAtom, XCB_ATOM_CARDINAL, 0, 1),
+            nullptr);
+        const bool found = reply && reply->format == 32 && xcb_get_property_value_length(reply) == 4;
+        watched.pid = found ? int(*static_cast<uint32_t *>(xcb_get_property_value(reply))) : 0;
+        free(reply);
+    }
+    const xcb_rectangle_t &area = event->area, &geometry = event->geometry;
+    if (watched.pid != child)
         return false;
-    if (watched.width != event->geometry.width || watched.height != event->geometry.height) {
-        watched.width = event->geometry.width;
-        watched.height = event->geometry.height;
-        watched.painted.clear(); // what was painted before counts no longer
+    if (watched.width != geometry.width || watched.height != geometry.height) {
+        watched.width = geometry.width; // anything painted before counts no longer
+        watched.height = geometry.height;
+        watched.painted.assign(size_t(watched.width) * size_t(watched.height), 0);
         watched.paintedCount = 0;
     }
-    if (watched.width != screen->width_in_pixels)
-        return false;
-    if (watched.painted.empty())
-        watched.painted.assign(size_t(watched.width) * size_t(watched.height), 0);
-    const xcb_rectangle_t &area = event->area;
     for (int y = std::max<int>(area.y, 0); y < std::min<int>(area.y + area.height, watched.height); ++y) {
         unsigned char *row = watched.painted.data() + size_t(y) * size_t(watched.width);
         for (int x = std::max<int>(area.x, 0); x < std::min<int>(area.x + area.width, watched.width); ++x) {
@@ -100,22 +85,19 @@ bool damaged(const xcb_damage_notify_event_t *event, pid_t child)
             row[x] = 1;
         }
     }
-    return watched.paintedCount == long(watched.width) * watched.height;
+    return watched.width == screen->width_in_pixels &&
+           watched.paintedCount == long(watched.width) * watched.height;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s SIDE PROGRAM [ARGUMENTS...]\n", argv[0]);
-        return 2;
-    }
     connection = xcb_connect(nullptr, nullptr);
     const xcb_query_extension_reply_t *damage = xcb_get_extension_data(connection, &xcb_damage_id);
-    if (xcb_connection_has_error(connection) || !damage || !damage->present) {
-        std::fprintf(stderr, "first_frame_probe: no X server with the DAMAGE extension\n");
-        return 1;
+    if (argc < 3 || xcb_connection_has_error(connection) || !damage || !damage->present) {
+        std::fprintf(stderr, "usage: %s SIDE PROGRAM [ARGUMENTS...], on an X server with DAMAGE\n", argv[0]);
+        return 2;
     }
     screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     free(xcb_damage_query_version_reply(connection, xcb_damage_query_version(connection, 1, 1), nullptr));

@@ -1,6 +1,5 @@
-// The start-up baseline: the least a Qt Widgets program with text does to show a maximized window. One
-// label in the launcher's own font, "Terminus (TTF)" 9 pt, so that it loads the font configuration and that
-// font as any window with text must.
+// The start-up baseline: a maximized window with one label in the launcher's font, Terminus (TTF) 9 pt, so
+// that it loads the font configuration and a font as any window with text must.
 
 #include <QApplication>
 #include <QLabel>

@@ -28,8 +28,7 @@ double summarize(std::vector<double> values, const std::string &unit, std::strin
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    const double median = values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    const double median = (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
     *cell = number(median, unit) + " " + unit + " (" + number(values.front(), unit) + "–" +
             number(values.back(), unit) + ")";
     return median;
@@ -66,10 +65,9 @@ int main()
             const bool byRatio = figure[2].compare(0, at, "ratio") == 0;
             const std::string limit = figure[2].substr(at + 2);
             goal = byRatio ? "ratio ≤ " + limit : "every run ≤ " + limit + " " + figure[1];
-            const double measured = byRatio          ? median / baselineMedian
-                                    : values.empty() ? 0
-                                                     : *std::max_element(values.begin(), values.end());
-            if (byRatio ? ratio != "—" : !values.empty())
+            const double largest = values.empty() ? -1 : *std::max_element(values.begin(), values.end());
+            const double measured = !byRatio ? largest : ratio == "—" ? -1 : median / baselineMedian;
+            if (measured >= 0)
                 met = measured <= std::stod(limit) ? "yes" : "**no**";
         }
         std::cout << "| " << figure[3] << " | " << ours << " | " << baseline << " | " << ratio << " | "

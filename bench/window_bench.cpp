@@ -1,13 +1,10 @@
-// The game folder and PLAY, measured inside the real window: built, loaded and shown maximized as main()
-// does, from SCRATCH/home (the folder of Zemu.exe and Tetris.gb), then driven. Each run is followed by its
-// baseline; a first run is a warm-up and prints nothing. Prints "sample FIGURE SIDE VALUE" lines.
-//
-//   bench_window games SCRATCH RUNS
-//     a folder of 100,000 files, 20,000 of them games, against `find | sort -f`
+// The game folder and PLAY in the real window, built and shown maximized from SCRATCH/home as main() does.
+// Each run is followed by its baseline; a first run is a warm-up. Prints "sample FIGURE SIDE VALUE" lines.
+//   bench_window games SCRATCH RUNS     100,000 files, 20,000 of them games, against `find | sort -f`
 //   bench_window play SCRATCH RUNS FIGURE stub|seen COMMAND...
-//     PLAY clicked through the X server (XTEST), against COMMAND started by hand. Both end at the stamp
-//     file $QUIBREL_BENCH_STAMP: "stub" at the CLOCK_MONOTONIC time the stub wrote in it, "seen" when it
-//     is seen here (for a stub whose clock is not ours).
+//     PLAY clicked through the X server, against COMMAND started by hand. Both end at the stamp file
+//     $QUIBREL_BENCH_STAMP: "stub" at the CLOCK_MONOTONIC time the stub wrote in it, "seen" when it is
+//     seen here (a stub whose clock is not ours).
 
 #include "ui/directory_list.h"
 #include "ui/file_list.h"
@@ -27,7 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -39,8 +35,8 @@ namespace quibrel {
 
 namespace {
 
-constexpr int gameFolderFiles = 100000;
 constexpr int gameFolderGames = 20000;
+const auto never = [] { return false; };
 
 double monotonicMs()
 {
@@ -49,7 +45,7 @@ double monotonicMs()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-// Starts `argv`, the program looked up on PATH; its pid, or -1.
+// Starts `argv` (the program looked up on PATH): its pid, or -1.
 pid_t spawn(const char *const argv[])
 {
     pid_t child;
@@ -62,6 +58,7 @@ bool succeeded(pid_t child)
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status);
 }
 
+// Turns the event loop until `condition` holds (waitUntil(never, ms) lets it run for `ms`).
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -73,12 +70,7 @@ bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-void settle(int ms)
-{
-    waitUntil([] { return false; }, ms);
-}
-
-// `gameFolderFiles` empty files with mixed-case names in no order; every fifth ends in .gb or .GB, the others
+// 100,000 empty files with mixed-case names in no order; every fifth ends in .gb or .GB, the others
 // in extensions that look alike.
 bool makeGameFolder(const QString &path)
 {
@@ -86,13 +78,11 @@ bool makeGameFolder(const QString &path)
                                  "India", "juliet", "Kilo",    "LIMA",  "mike", "November", "oscar", "Papa"};
     const char *const extensions[] = {".gb", ".gbc", ".sav", ".gba", ".txt",
                                       ".GB", ".gbc", ".sav", ".gba", ".txt"};
-    const QByteArray folder = QFile::encodeName(path) + '/';
-    for (int number = 0; number < gameFolderFiles; ++number) {
+    for (int number = 0; number < 100000; ++number) {
         const unsigned int mixed = unsigned(number) * 2654435761u;
-        const QByteArray name = folder + words[mixed % 16] + ' ' + words[(mixed >> 8) % 16] + ' ' +
-                                QByteArray::number(number) + extensions[number % 10];
-        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0 || ::close(fd) != 0)
+        const QString name = path + '/' + words[mixed % 16] + ' ' + words[(mixed >> 8) % 16] + ' ' +
+                             QString::number(number) + extensions[number % 10];
+        if (!QFile(name).open(QIODevice::WriteOnly))
             return false;
     }
     return true;
@@ -117,11 +107,10 @@ public:
 
     bool isUp()
     {
-        const int screenWidth = m_window.screen()->geometry().width();
-        const bool up =
-            m_files && m_directories &&
-            waitUntil([&] { return m_window.width() == screenWidth && !m_files->isListing(); }, 20000);
-        settle(300);
+        const int width = m_window.screen()->geometry().width();
+        const bool up = m_files && m_directories &&
+                        waitUntil([&] { return m_window.width() == width && !m_files->isListing(); }, 20000);
+        waitUntil(never, 300);
         return up;
     }
 
@@ -133,18 +122,17 @@ public:
         const QByteArray find =
             "find '" + QFile::encodeName(folder) + "' -maxdepth 1 -iname '*.gb' | sort -f >/dev/null";
         const char *const baseline[] = {"/bin/sh", "-c", find.constData(), nullptr};
-        const auto idle = [&] { return !m_files->isListing() && !m_directories->isListing(); };
         m_files->viewport()->installEventFilter(this);
         connect(m_files, &FolderList::listed, this, [this] { m_paintWatched = true; });
         for (int run = -1; run < runs; ++run) {
-            if (!m_directories->setPath(empty) || !waitUntil(idle, 20000))
+            if (!m_directories->setPath(empty) ||
+                !waitUntil([&] { return !m_files->isListing() && !m_directories->isListing(); }, 20000))
                 return false;
-            settle(100);
+            waitUntil(never, 100);
             m_paintWatched = false;
             m_paintedAt = -1;
             double started = 0;
-            // Stored from inside an event-loop turn, as a click would, so that its own time counts as a
-            // stall.
+            // Stored inside an event-loop turn, as a click would be: its own time counts as a stall.
             QTimer::singleShot(0, this, [&] {
                 started = m_lastBeat = monotonicMs();
                 m_longestGap = 0;
@@ -152,11 +140,8 @@ public:
             });
             const bool listed = waitUntil([&] { return m_paintedAt >= 0; }, 60000);
             const double stall = std::max(m_longestGap, monotonicMs() - m_lastBeat);
-            if (!listed || m_files->fileNames().size() != gameFolderGames) {
-                std::fprintf(stderr, "bench_window: the file list did not show the %d games\n",
-                             gameFolderGames);
+            if (!listed || m_files->fileNames().size() != gameFolderGames)
                 return false;
-            }
             const double baselineStarted = monotonicMs();
             if (!succeeded(spawn(baseline)))
                 return false;
@@ -186,7 +171,7 @@ public:
             xcb_flush(x);
         };
         fake(XCB_MOTION_NOTIFY, 0, play->mapToGlobal(play->rect().center()));
-        settle(100);
+        waitUntil(never, 100);
         // Milliseconds from `started` to the start the stamp tells of; negative when none came.
         const auto stamped = [&](double started) {
             if (!waitUntil([&] { return QFile::exists(stamp); }, 30000))
@@ -206,16 +191,14 @@ public:
             const double clicked = monotonicMs();
             fake(XCB_BUTTON_RELEASE, 1);
             const double ours = stamped(clicked);
-            settle(50);
+            waitUntil(never, 50);
             const double started = monotonicMs();
             const pid_t child = spawn(command);
             const double baseline = child > 0 ? stamped(started) : -1;
             succeeded(child);
-            settle(50);
-            if (ours < 0 || baseline < 0) {
-                std::fprintf(stderr, "bench_window: no stamp from %s\n", ours < 0 ? "PLAY" : command[0]);
+            waitUntil(never, 50);
+            if (ours < 0 || baseline < 0)
                 return false;
-            }
             if (run >= 0)
                 std::printf("sample %s ours %.3f\nsample %s baseline %.3f\n", figure, ours, figure, baseline);
         }
@@ -255,8 +238,7 @@ int main(int argc, char *argv[])
     ::alarm(300);
     QApplication app(argc, argv);
     const bool games = argc == 4 && std::strcmp(argv[1], "games") == 0;
-    const bool play = argc >= 7 && std::strcmp(argv[1], "play") == 0 &&
-                      (std::strcmp(argv[5], "stub") == 0 || std::strcmp(argv[5], "seen") == 0);
+    const bool play = argc >= 7 && std::strcmp(argv[1], "play") == 0;
     const QString scratch = QDir(QFile::decodeName(argc > 2 ? argv[2] : "")).absolutePath();
     if ((!games && !play) || !QDir::setCurrent(scratch + QStringLiteral("/home"))) {
         std::fprintf(stderr, "usage: bench_window games SCRATCH RUNS\n"
@@ -264,13 +246,12 @@ int main(int argc, char *argv[])
         return 2;
     }
     quibrel::Bench bench;
-    if (!bench.isUp()) {
-        std::fprintf(stderr, "bench_window: the window did not come up maximized\n");
-        return 1;
-    }
     const int runs = std::atoi(argv[3]);
-    const bool measured = games
-                              ? bench.measureGames(scratch, runs)
-                              : bench.measurePlay(argv[4], std::strcmp(argv[5], "stub") == 0, argv + 6, runs);
+    const bool measured =
+        bench.isUp() &&
+        (games ? bench.measureGames(scratch, runs)
+               : bench.measurePlay(argv[4], std::strcmp(argv[5], "stub") == 0, argv + 6, runs));
+    if (!measured)
+        std::fprintf(stderr, "bench_window: %s could not be measured\n", argv[1]);
     return measured ? 0 : 1;
 }
