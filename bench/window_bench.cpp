@@ -1,24 +1,18 @@
-// The game browser and PLAY, measured inside the real window: the program's own window is built, loaded
-// and shown maximized on the X server (with its window manager) exactly as main() does, then driven.
-//
-//   bench_window games SCRATCH RUNS WARMUPS        a folder of 100,000 files, 20,000 of them games
-//   bench_window directories SCRATCH RUNS WARMUPS  a folder of 20,000 subfolders
-//   bench_window play SCRATCH RUNS WARMUPS STUB    PLAY clicked through the X server (XTEST)
-//
-// Each run prints "sample FIGURE SIDE VALUE" lines (see bench/README.md); warm-up runs print nothing.
-
-#include "measure.h"
+// The game folder and PLAY in the real window, built and shown maximized from SCRATCH/home as main() does.
+// Each run is followed by its baseline; a first run is a warm-up. Prints "sample FIGURE SIDE VALUE" lines.
+//   bench_window games SCRATCH RUNS     100,000 files, 20,000 of them games, against `find | sort -f`
+//   bench_window play SCRATCH RUNS FIGURE stub|seen COMMAND...
+//     PLAY clicked through the X server, against COMMAND started by hand. Both end at the stamp file
+//     $QUIBREL_BENCH_STAMP: "stub" at the CLOCK_MONOTONIC time the stub wrote in it, "seen" when it is
+//     seen here (a stub whose clock is not ours).
 
 #include "ui/directory_list.h"
 #include "ui/file_list.h"
 #include "ui/quibrel.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QEvent>
-#include <QFile>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -27,143 +21,44 @@
 #include <xcb/xtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
-#include <memory>
-#include <sys/stat.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-namespace quibrel::bench {
+extern char **environ;
+
+namespace quibrel {
 
 namespace {
 
-constexpr int gameFolderFiles = 100000;
 constexpr int gameFolderGames = 20000;
-constexpr int subfolderCount = 20000;
+const auto never = [] { return false; };
 
-// Words to build names from, in mixed case, so that sorting has real work to do.
-const char *const words[] = {"Alpha", "bravo",  "CHARLIE", "Delta", "echo", "Foxtrot",  "golf",  "HOTEL",
-                             "India", "juliet", "Kilo",    "LIMA",  "mike", "November", "oscar", "Papa"};
-constexpr int wordCount = int(sizeof words / sizeof *words);
-
-// A name made from `number`, scrambled so that neither creation order nor name order is the number's order.
-QByteArray scrambledName(int number)
+double monotonicMs()
 {
-    const unsigned int mixed = unsigned(number) * 2654435761u;
-    return QByteArray(words[mixed % wordCount]) + ' ' + words[(mixed >> 8) % wordCount] + ' ' +
-           QByteArray::number(number);
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-bool makeFile(const QByteArray &path)
+// Starts `argv` (the program looked up on PATH): its pid, or -1.
+pid_t spawn(const char *const argv[])
 {
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    return fd >= 0 && ::close(fd) == 0;
+    pid_t child;
+    return ::posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char **>(argv), environ) ? -1 : child;
 }
 
-// The folder of `gameFolderFiles` files of which `gameFolderGames` match *.gb in either case; the others
-// have extensions that look alike but do not match.
-bool makeGameFolder(const QString &path)
+bool succeeded(pid_t child)
 {
-    if (QFile::exists(path + QStringLiteral("/.complete")))
-        return true;
-    if (!QDir().mkpath(path))
-        return false;
-    const char *const others[] = {".gbc", ".sav", ".gba", ".txt"};
-    const QByteArray folder = QFile::encodeName(path) + '/';
-    for (int number = 0; number < gameFolderFiles; ++number) {
-        QByteArray extension;
-        if (number % 5 == 0)
-            extension = number % 10 == 0 ? ".gb" : ".GB";
-        else
-            extension = others[number % 4];
-        if (!makeFile(folder + scrambledName(number) + extension))
-            return false;
-    }
-    return makeFile(folder + ".complete");
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status);
 }
 
-bool makeSubfolders(const QString &path)
-{
-    if (QFile::exists(path + QStringLiteral("/.complete")))
-        return true;
-    if (!QDir().mkpath(path))
-        return false;
-    const QByteArray folder = QFile::encodeName(path) + '/';
-    for (int number = 0; number < subfolderCount; ++number) {
-        const QByteArray name = folder + scrambledName(number);
-        if (::mkdir(name.constData(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    return makeFile(folder + ".complete");
-}
-
-// Beats every millisecond on the GUI thread; the longest gap between two beats is the longest time the event
-// loop was held up. It also keeps waitUntil() waking.
-class EventLoopWatch : public QObject {
-public:
-    EventLoopWatch()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, &EventLoopWatch::beat);
-        m_timer.start();
-    }
-
-    // From `origin` on, gaps count.
-    void begin(double origin)
-    {
-        m_last = origin;
-        m_longest = 0;
-    }
-
-    // The longest gap since begin(), the one still open included.
-    double longest() const { return std::max(m_longest, monotonicMs() - m_last); }
-
-private:
-    void beat()
-    {
-        const double now = monotonicMs();
-        m_longest = std::max(m_longest, now - m_last);
-        m_last = now;
-    }
-
-    QTimer m_timer;
-    double m_last = 0;
-    double m_longest = 0;
-};
-
-// Tells when a widget has been painted after arm(): the time is taken on the event-loop turn after the paint
-// event, that is after Qt has flushed the window's backing store to the X server.
-class PaintWatch : public QObject {
-public:
-    explicit PaintWatch(QWidget *widget) { widget->installEventFilter(this); }
-
-    void arm()
-    {
-        m_armed = true;
-        m_paintedAt = -1;
-    }
-    bool painted() const { return m_paintedAt >= 0; }
-    double paintedAt() const { return m_paintedAt; }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && m_armed) {
-            m_armed = false;
-            QMetaObject::invokeMethod(
-                this, [this] { m_paintedAt = monotonicMs(); }, Qt::QueuedConnection);
-        }
-        return false;
-    }
-
-private:
-    bool m_armed = false;
-    double m_paintedAt = -1;
-};
-
+// Turns the event loop until `condition` holds (waitUntil(never, ms) lets it run for `ms`).
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -175,275 +70,188 @@ bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-void settle(int ms)
+// 100,000 empty files with mixed-case names in no order; every fifth ends in .gb or .GB, the others
+// in extensions that look alike.
+bool makeGameFolder(const QString &path)
 {
-    const QDeadlineTimer deadline(ms);
-    waitUntil([&] { return deadline.hasExpired(); }, ms + 1000);
-}
-
-// Presses and releases the first mouse button through the X server, as a person's click arrives.
-class XClicker {
-public:
-    XClicker()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-    }
-    ~XClicker() { xcb_disconnect(m_connection); }
-
-    bool isValid() const { return !xcb_connection_has_error(m_connection); }
-
-    void moveTo(const QPoint &global) { fake(XCB_MOTION_NOTIFY, 0, global); }
-    void press() { fake(XCB_BUTTON_PRESS, 1); }
-    void release() { fake(XCB_BUTTON_RELEASE, 1); }
-
-private:
-    void fake(uint8_t type, uint8_t detail, const QPoint &at = QPoint())
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        xcb_test_fake_input(m_connection, type, detail, XCB_CURRENT_TIME,
-                            type == XCB_MOTION_NOTIFY ? root : 0, int16_t(at.x()), int16_t(at.y()), 0);
-        xcb_flush(m_connection);
-    }
-
-    xcb_connection_t *m_connection;
-};
-
-class WindowBench {
-public:
-    explicit WindowBench(const QString &scratch)
-        : m_scratch(scratch)
-    {
-    }
-
-    bool setUp(const QString &stub);
-    bool measureGames(int runs, int warmups);
-    bool measureDirectories(int runs, int warmups);
-    // `figure` "play" reads the time the stub stamped; "play_wine" (a Windows stub, through Wine, whose clock
-    // is not the system's) takes the time the stamp is seen here.
-    bool measurePlay(const QString &figure, int runs, int warmups);
-
-private:
-    bool showEmptyFolder();
-    bool storeDirectoryPath(const QString &path, QAbstractItemView *lastList, double *ms, double *stall);
-
-    QString m_scratch;
-    std::unique_ptr<Quibrel> m_window;
-    DirectoryList *m_directories = nullptr;
-    FileList *m_files = nullptr;
-    EventLoopWatch m_watch;
-};
-
-bool WindowBench::setUp(const QString &stub)
-{
-    // The program is started from the folder of the emulator; that folder holds one game.
-    const QString home = m_scratch + QStringLiteral("/home");
-    QDir().mkpath(home);
-    makeFile(QFile::encodeName(home + QStringLiteral("/Tetris.gb")));
-    if (!stub.isEmpty()) {
-        QFile::remove(home + QStringLiteral("/Zemu.exe"));
-        if (!QFile::copy(stub, home + QStringLiteral("/Zemu.exe")))
+    const char *const words[] = {"Alpha", "bravo",  "CHARLIE", "Delta", "echo", "Foxtrot",  "golf",  "HOTEL",
+                                 "India", "juliet", "Kilo",    "LIMA",  "mike", "November", "oscar", "Papa"};
+    const char *const extensions[] = {".gb", ".gbc", ".sav", ".gba", ".txt",
+                                      ".GB", ".gbc", ".sav", ".gba", ".txt"};
+    for (int number = 0; number < 100000; ++number) {
+        const unsigned int mixed = unsigned(number) * 2654435761u;
+        const QString name = path + '/' + words[mixed % 16] + ' ' + words[(mixed >> 8) % 16] + ' ' +
+                             QString::number(number) + extensions[number % 10];
+        if (!QFile(name).open(QIODevice::WriteOnly))
             return false;
-    }
-    QDir().mkpath(m_scratch + QStringLiteral("/empty"));
-    if (!QDir::setCurrent(home))
-        return false;
-
-    m_window = std::make_unique<Quibrel>();
-    m_window->Form_Load();
-    m_window->showMaximized();
-    m_directories = qobject_cast<DirectoryList *>(m_window->control(QStringLiteral("DirBox")));
-    m_files = qobject_cast<FileList *>(m_window->control(QStringLiteral("FileBox")));
-    if (!m_directories || !m_files)
-        return false;
-    const int screenWidth = m_window->screen()->geometry().width();
-    const bool shown = waitUntil(
-        [&] {
-            return m_window->isVisible() && m_window->width() == screenWidth && !m_files->isListing() &&
-                   !m_directories->isListing();
-        },
-        20000);
-    settle(300);
-    return shown;
-}
-
-bool WindowBench::showEmptyFolder()
-{
-    QString reason;
-    if (!m_directories->setPath(m_scratch + QStringLiteral("/empty"), &reason))
-        return false;
-    const bool listed =
-        waitUntil([&] { return !m_files->isListing() && !m_directories->isListing(); }, 20000);
-    settle(100);
-    return listed;
-}
-
-// Stores `path` as the directory list's path and waits until `lastList` has its names and has been drawn.
-bool WindowBench::storeDirectoryPath(const QString &path, QAbstractItemView *lastList, double *ms,
-                                     double *stall)
-{
-    if (!showEmptyFolder())
-        return false;
-    PaintWatch paint(lastList->viewport());
-    const auto armPaint = [&paint] { paint.arm(); };
-    const QMetaObject::Connection armed =
-        lastList == m_files ? QObject::connect(m_files, &FileList::listed, armPaint)
-                            : QObject::connect(m_directories, &DirectoryList::listed, armPaint);
-    bool stored = false;
-    double started = 0;
-    // Stored from inside an event-loop turn, as a click would, so that its own time counts as a stall.
-    QTimer::singleShot(0, [&] {
-        started = monotonicMs();
-        m_watch.begin(started);
-        stored = m_directories->setPath(path);
-    });
-    const bool done = waitUntil([&] { return stored && paint.painted(); }, 60000);
-    QObject::disconnect(armed);
-    *ms = paint.paintedAt() - started;
-    *stall = m_watch.longest();
-    return done;
-}
-
-bool WindowBench::measureGames(int runs, int warmups)
-{
-    const QString folder = m_scratch + QStringLiteral("/games");
-    if (!makeGameFolder(folder)) {
-        std::fprintf(stderr, "bench_window: cannot make the game folder %s\n", qPrintable(folder));
-        return false;
-    }
-    const QByteArray baseline =
-        "find '" + QFile::encodeName(folder) + "' -maxdepth 1 -iname '*.gb' | sort -f >/dev/null";
-    for (int run = -warmups; run < runs; ++run) {
-        double ms;
-        double stall;
-        if (!storeDirectoryPath(folder, m_files, &ms, &stall) ||
-            m_files->fileNames().size() != gameFolderGames) {
-            std::fprintf(stderr, "bench_window: the file list did not show the %d games\n", gameFolderGames);
-            return false;
-        }
-        const double baselineMs = timeShellCommand(baseline);
-        if (baselineMs < 0) {
-            std::fprintf(stderr, "bench_window: the baseline failed: %s\n", baseline.constData());
-            return false;
-        }
-        if (run < 0)
-            continue;
-        printSample("games", "ours", ms);
-        printSample("games", "baseline", baselineMs);
-        printSample("games_stall", "ours", stall);
     }
     return true;
 }
 
-bool WindowBench::measureDirectories(int runs, int warmups)
-{
-    const QString folder = m_scratch + QStringLiteral("/folders");
-    if (!makeSubfolders(folder)) {
-        std::fprintf(stderr, "bench_window: cannot make the folder %s\n", qPrintable(folder));
-        return false;
+class Bench : public QObject {
+public:
+    Bench()
+    {
+        // A 1 ms beat on the GUI thread: the longest gap between two beats is the longest time the event
+        // loop was held up. It also keeps waitUntil() waking.
+        connect(&m_beat, &QTimer::timeout, this, [this] {
+            const double now = monotonicMs();
+            m_longestGap = std::max(m_longestGap, now - m_lastBeat);
+            m_lastBeat = now;
+        });
+        m_beat.setTimerType(Qt::PreciseTimer);
+        m_beat.start(1);
+        m_window.Form_Load();
+        m_window.showMaximized();
     }
-    const QByteArray baseline =
-        "find '" + QFile::encodeName(folder) + "' -maxdepth 1 -type d | sort >/dev/null";
-    for (int run = -warmups; run < runs; ++run) {
-        double ms;
-        double stall;
-        // The ancestors of the folder and its subfolders.
-        const int expectedRows = int(QDir::cleanPath(folder).count(u'/')) + 1 + subfolderCount;
-        if (!storeDirectoryPath(folder, m_directories, &ms, &stall) ||
-            m_directories->model()->rowCount() != expectedRows) {
-            std::fprintf(stderr, "bench_window: the directory list did not show the %d subfolders\n",
-                         subfolderCount);
-            return false;
-        }
-        const double baselineMs = timeShellCommand(baseline);
-        if (baselineMs < 0) {
-            std::fprintf(stderr, "bench_window: the baseline failed: %s\n", baseline.constData());
-            return false;
-        }
-        if (run < 0)
-            continue;
-        printSample("directories", "ours", ms);
-        printSample("directories", "baseline", baselineMs);
-        printSample("directories_stall", "ours", stall);
-    }
-    return true;
-}
 
-bool WindowBench::measurePlay(const QString &figure, int runs, int warmups)
-{
-    // The game is chosen as the user does: marked and double-clicked in the file list.
-    m_files->setCurrentIndex(m_files->model()->index(0, 0));
-    emit m_files->doubleClicked();
-    auto play = qobject_cast<QPushButton *>(m_window->control(QStringLiteral("cmdPlay")));
-    XClicker clicker;
-    if (!play || !clicker.isValid())
-        return false;
-    const QString stamp = m_scratch + QStringLiteral("/play.stamp");
-    qputenv("QUIBREL_BENCH_STAMP", QFile::encodeName(stamp));
-    clicker.moveTo(play->mapToGlobal(play->rect().center()));
-    settle(100);
-    // How much of the time is the click's way through the X server and Qt to the button.
-    double releasedAt = 0;
-    QObject::connect(play, &QAbstractButton::released, [&releasedAt] { releasedAt = monotonicMs(); });
-    for (int run = -warmups; run < runs; ++run) {
+    bool isUp()
+    {
+        const int width = m_window.screen()->geometry().width();
+        const bool up = m_files && m_directories &&
+                        waitUntil([&] { return m_window.width() == width && !m_files->isListing(); }, 20000);
+        waitUntil(never, 300);
+        return up;
+    }
+
+    bool measureGames(const QString &scratch, int runs)
+    {
+        const QString folder = scratch + QStringLiteral("/games"), empty = scratch + QStringLiteral("/empty");
+        if (!QDir().mkpath(folder) || !makeGameFolder(folder) || !QDir().mkpath(empty))
+            return false;
+        const QByteArray find =
+            "find '" + QFile::encodeName(folder) + "' -maxdepth 1 -iname '*.gb' | sort -f >/dev/null";
+        const char *const baseline[] = {"/bin/sh", "-c", find.constData(), nullptr};
+        m_files->viewport()->installEventFilter(this);
+        connect(m_files, &FolderList::listed, this, [this] { m_paintWatched = true; });
+        for (int run = -1; run < runs; ++run) {
+            if (!m_directories->setPath(empty) ||
+                !waitUntil([&] { return !m_files->isListing() && !m_directories->isListing(); }, 20000))
+                return false;
+            waitUntil(never, 100);
+            m_paintWatched = false;
+            m_paintedAt = -1;
+            double started = 0;
+            // Stored inside an event-loop turn, as a click would be: its own time counts as a stall.
+            QTimer::singleShot(0, this, [&] {
+                started = m_lastBeat = monotonicMs();
+                m_longestGap = 0;
+                m_directories->setPath(folder);
+            });
+            const bool listed = waitUntil([&] { return m_paintedAt >= 0; }, 60000);
+            const double stall = std::max(m_longestGap, monotonicMs() - m_lastBeat);
+            if (!listed || m_files->fileNames().size() != gameFolderGames)
+                return false;
+            const double baselineStarted = monotonicMs();
+            if (!succeeded(spawn(baseline)))
+                return false;
+            if (run >= 0)
+                std::printf(
+                    "sample games ours %.3f\nsample games baseline %.3f\nsample games_stall ours %.3f\n",
+                    m_paintedAt - started, monotonicMs() - baselineStarted, stall);
+        }
+        return true;
+    }
+
+    bool measurePlay(const char *figure, bool stubClock, const char *const command[], int runs)
+    {
+        // The game is chosen as the user does: marked and double-clicked in the file list.
+        m_files->setCurrentIndex(m_files->model()->index(0, 0));
+        emit m_files->doubleClicked();
+        auto play = qobject_cast<QPushButton *>(m_window.control(QStringLiteral("cmdPlay")));
+        const QString stamp = qEnvironmentVariable("QUIBREL_BENCH_STAMP");
+        // The click comes through the X server, on a connection of its own, as a person's does.
+        xcb_connection_t *x = xcb_connect(nullptr, nullptr);
+        if (!play || stamp.isEmpty() || xcb_connection_has_error(x))
+            return false;
+        const auto fake = [x](uint8_t type, uint8_t detail, QPoint at = {}) {
+            xcb_test_fake_input(x, type, detail, XCB_CURRENT_TIME,
+                                at.isNull() ? 0 : xcb_setup_roots_iterator(xcb_get_setup(x)).data->root,
+                                int16_t(at.x()), int16_t(at.y()), 0);
+            xcb_flush(x);
+        };
+        fake(XCB_MOTION_NOTIFY, 0, play->mapToGlobal(play->rect().center()));
+        waitUntil(never, 100);
+        // Milliseconds from `started` to the start the stamp tells of; negative when none came.
+        const auto stamped = [&](double started) {
+            if (!waitUntil([&] { return QFile::exists(stamp); }, 30000))
+                return -1.0;
+            double at = monotonicMs();
+            QFile file(stamp);
+            if (stubClock && file.open(QIODevice::ReadOnly))
+                at = file.readAll().trimmed().toDouble();
+            QFile::remove(stamp);
+            return at - started;
+        };
         QFile::remove(stamp);
-        clicker.press();
-        if (!waitUntil([&] { return play->isDown(); }, 5000)) {
-            std::fprintf(stderr, "bench_window: the press did not reach the PLAY button\n");
-            return false;
+        for (int run = -1; run < runs; ++run) {
+            fake(XCB_BUTTON_PRESS, 1);
+            if (!waitUntil([&] { return play->isDown(); }, 5000))
+                return false;
+            const double clicked = monotonicMs();
+            fake(XCB_BUTTON_RELEASE, 1);
+            const double ours = stamped(clicked);
+            waitUntil(never, 50);
+            const double started = monotonicMs();
+            const pid_t child = spawn(command);
+            const double baseline = child > 0 ? stamped(started) : -1;
+            succeeded(child);
+            waitUntil(never, 50);
+            if (ours < 0 || baseline < 0)
+                return false;
+            if (run >= 0)
+                std::printf("sample %s ours %.3f\nsample %s baseline %.3f\n", figure, ours, figure, baseline);
         }
-        const double clicked = monotonicMs();
-        clicker.release();
-        if (!waitUntil([&] { return QFile::exists(stamp); }, 30000)) {
-            std::fprintf(stderr, "bench_window: PLAY did not start the stub emulator\n");
-            return false;
-        }
-        double started = monotonicMs();
-        QFile file(stamp);
-        file.open(QIODevice::ReadOnly);
-        if (figure == QLatin1String("play"))
-            started = file.readAll().trimmed().toDouble();
-        settle(50);
-        if (run < 0)
-            continue;
-        printSample(qPrintable(figure), "ours", started - clicked);
-        if (figure == QLatin1String("play"))
-            printSample("play_delivery", "ours", releasedAt - clicked);
+        xcb_disconnect(x);
+        return true;
     }
-    return true;
-}
+
+protected:
+    // The time is taken on the event-loop turn after the file list's first paint once its names are in,
+    // that is after Qt has flushed it to the X server.
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && m_paintWatched) {
+            m_paintWatched = false;
+            QTimer::singleShot(0, this, [this] { m_paintedAt = monotonicMs(); });
+        }
+        return false;
+    }
+
+private:
+    QTimer m_beat;
+    double m_lastBeat = 0, m_longestGap = 0;
+    Quibrel m_window;
+    DirectoryList *m_directories = qobject_cast<DirectoryList *>(m_window.control(QStringLiteral("DirBox")));
+    FileList *m_files = qobject_cast<FileList *>(m_window.control(QStringLiteral("FileBox")));
+    bool m_paintWatched = false;
+    double m_paintedAt = -1;
+};
 
 } // namespace
 
-} // namespace quibrel::bench
+} // namespace quibrel
 
 int main(int argc, char *argv[])
 {
-    using namespace quibrel::bench;
-    setWatchdog(300);
+    // A benchmark must never hang the script (a message box opened by mistake would wait forever).
+    ::alarm(300);
     QApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
-    const QString figure = arguments.value(1);
-    const bool known = figure == QLatin1String("games") || figure == QLatin1String("directories") ||
-                       figure.startsWith(QLatin1String("play"));
-    if (!known || arguments.size() < 5 ||
-        figure.startsWith(QLatin1String("play")) != (arguments.size() == 6)) {
-        std::fprintf(stderr, "usage: bench_window games|directories SCRATCH RUNS WARMUPS\n"
-                             "       bench_window play|play_wine SCRATCH RUNS WARMUPS STUB\n");
+    const bool games = argc == 4 && std::strcmp(argv[1], "games") == 0;
+    const bool play = argc >= 7 && std::strcmp(argv[1], "play") == 0;
+    const QString scratch = QDir(QFile::decodeName(argc > 2 ? argv[2] : "")).absolutePath();
+    if ((!games && !play) || !QDir::setCurrent(scratch + QStringLiteral("/home"))) {
+        std::fprintf(stderr, "usage: bench_window games SCRATCH RUNS\n"
+                             "       bench_window play SCRATCH RUNS FIGURE stub|seen COMMAND...\n");
         return 2;
     }
-    const int runs = arguments.at(3).toInt();
-    const int warmups = arguments.at(4).toInt();
-    WindowBench bench(QDir(arguments.at(2)).absolutePath());
-    if (!bench.setUp(arguments.value(5))) {
-        std::fprintf(stderr, "bench_window: the window did not come up maximized\n");
-        return 1;
-    }
-    bool measured;
-    if (figure == QLatin1String("games"))
-        measured = bench.measureGames(runs, warmups);
-    else if (figure == QLatin1String("directories"))
-        measured = bench.measureDirectories(runs, warmups);
-    else
-        measured = bench.measurePlay(figure, runs, warmups);
+    quibrel::Bench bench;
+    const int runs = std::atoi(argv[3]);
+    const bool measured =
+        bench.isUp() &&
+        (games ? bench.measureGames(scratch, runs)
+               : bench.measurePlay(argv[4], std::strcmp(argv[5], "stub") == 0, argv + 6, runs));
+    if (!measured)
+        std::fprintf(stderr, "bench_window: %s could not be measured\n", argv[1]);
     return measured ? 0 : 1;
 }
