@@ -191,7 +191,7 @@ public:
             const double clicked = monotonicMs();
             fake(XCB_BUTTON_RELEASE, 1);
             const double ours = stamped(clicked);
-            waitUntil(never, 50);
+            waitUntil(never, 500); // until the emulator PLAY started has ended: DOSBox takes a while to close
             const double started = monotonicMs();
             const pid_t child = spawn(command);
             const double baseline = child > 0 ? stamped(started) : -1;
