@@ -68,7 +68,9 @@ QStringList dosboxArguments(const QString &workingFolder, const QString &program
         return {};
     const QString tail = QStringLiteral("D:\\") + game + options;
     if (const QChar c = redirection(tail); !c.isNull()) {
-        *refusal = QStringLiteral("DOS would take the \"%1\" in its options as a redirection").arg(c);
+        *refusal = QStringLiteral("DOS would take the \"%1\" in its options as a redirection; in "
+                                  "double quotes it goes through")
+                       .arg(c);
         return {};
     }
     const int length = 1 + int(tail.toUtf8().size());

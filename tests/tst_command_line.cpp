@@ -246,7 +246,9 @@ void TestCommandLine::dosboxCommand_data()
             << "/emu"
             << "/roms"
             << "A.GB" << volume + " -keys \"a\" b" + c + "c" << QStringList()
-            << QStringLiteral("DOS would take the \"%1\" in its options as a redirection").arg(c);
+            << QStringLiteral("DOS would take the \"%1\" in its options as a redirection; in double quotes "
+                              "it goes through")
+                   .arg(c);
     }
     // The tail DOS gets: a blank, "D:\A.GB -volume 10 -keys " (24 bytes) and the keys.
     QTest::newRow("a tail of 126 bytes")
