@@ -31,13 +31,14 @@ QString reasonOf(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-} // namespace
-
-QString dosStandInsFolder()
+// Where the launcher keeps stand-ins for games that DOS cannot name.
+QString standInsFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/quibrel/dos-games");
 }
+
+} // namespace
 
 DosGame dosGame(const QString &path, QString *error)
 {
@@ -47,7 +48,7 @@ DosGame dosGame(const QString &path, QString *error)
 
     const QByteArray target = encodeFileName(game.absoluteFilePath());
     const QString folder =
-        dosStandInsFolder() + QLatin1Char('/') +
+        standInsFolder() + QLatin1Char('/') +
         QString::fromLatin1(QCryptographicHash::hash(target, QCryptographicHash::Sha1).toHex().left(16));
     const QString name = dosNameFor(game.fileName());
     if (!QDir().mkpath(folder)) {
