@@ -4,6 +4,8 @@
 
 #include "files/file_system.h"
 #include "sound/multimedia_control.h"
+#include "support/child_run.h"
+#include "support/modal_boxes.h"
 #include "support/option_table.h"
 #include "support/scratch_tree.h"
 #include "support/sound_server.h"
@@ -27,7 +29,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 
 #include <cmath>
 #include <csignal>
@@ -207,25 +208,17 @@ private:
     QString m_emu;
     StubEmulator *m_stub = nullptr;
     WindowDriver m_driver;
-    QTimer m_boxCloser;
     int m_boxesClosed = 0;
     MessageBox::Recorder m_messages;
 };
 
 void TestFaults::initTestCase()
 {
-    m_child = qEnvironmentVariableIsSet(childVariable);
+    m_child = isChildRun(childVariable);
     m_soundServer = !m_child && soundServerAnswers();
     m_originalDirectory = QDir::currentPath();
     // A message box that nobody answered in advance would wait for a person: close it, and count it.
-    m_boxCloser.setInterval(20);
-    connect(&m_boxCloser, &QTimer::timeout, this, [this] {
-        if (QWidget *box = QApplication::activeModalWidget()) {
-            ++m_boxesClosed;
-            box->close();
-        }
-    });
-    m_boxCloser.start();
+    answerEveryModalBox(this, &m_boxesClosed);
 }
 
 void TestFaults::init()
@@ -681,18 +674,9 @@ void TestFaults::soundServerFaults()
         QSKIP(qPrintable("needs pulseaudio to start a sound server of the test's own: " + server.log()));
     environment.insert(QStringLiteral("PULSE_SERVER"), server.address());
     environment.insert(QString::fromLatin1(serverPidVariable), QString::number(server.pid()));
-    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    const QString function =
-        QStringLiteral("soundServerFaults:%1").arg(QString::fromUtf8(QTest::currentDataTag()));
-    child.start(QCoreApplication::applicationFilePath(), {function});
-    QVERIFY(child.waitForFinished(120000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
-    QVERIFY2(output.contains("PASS   : TestFaults::soundServerFaults(" + QByteArray(QTest::currentDataTag())),
-             output.constData());
+    const ChildRun run = runInChild(childVariable, QStringLiteral("soundServerFaults"),
+                                    QString::fromUtf8(QTest::currentDataTag()), environment);
+    QVERIFY2(run.passed, run.output.constData());
 }
 
 void TestFaults::soundServerChild(SoundServerFault fault)

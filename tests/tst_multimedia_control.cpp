@@ -1,4 +1,5 @@
 #include "sound/multimedia_control.h"
+#include "support/child_run.h"
 #include "support/sink_recorder.h"
 #include "support/sound_server.h"
 #include "support/tone.h"
@@ -97,7 +98,7 @@ private:
 
 void TestMultimediaControl::initTestCase()
 {
-    m_soundServer = !qEnvironmentVariableIsSet(childVariable) && soundServerAnswers();
+    m_soundServer = !isChildRun(childVariable) && soundServerAnswers();
 }
 
 void TestMultimediaControl::init()
@@ -310,7 +311,7 @@ void TestMultimediaControl::waveCutInsideItsSoundPlaysWhatIsThere()
 // process of this test, pointed at a server that does not exist.
 void TestMultimediaControl::openWithoutSoundServer()
 {
-    if (qEnvironmentVariableIsSet(childVariable)) {
+    if (isChildRun(childVariable)) {
         QVERIFY(QMediaDevices::defaultAudioOutput().isNull());
         QVERIFY(writeTone(file("sting.wav"), 1));
         MultimediaControl control;
@@ -324,17 +325,10 @@ void TestMultimediaControl::openWithoutSoundServer()
         return;
     }
 
-    QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
-    environment.insert(QString::fromLatin1(childVariable), QStringLiteral("1"));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("openWithoutSoundServer")});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
-    QVERIFY2(output.contains("PASS   : TestMultimediaControl::openWithoutSoundServer()"), output.constData());
+    const ChildRun run = runInChild(childVariable, QStringLiteral("openWithoutSoundServer"), {}, environment);
+    QVERIFY2(run.passed, run.output.constData());
 }
 
 void TestMultimediaControl::localPath_data()

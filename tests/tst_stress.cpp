@@ -8,9 +8,11 @@
 // 180) steer it.
 
 #include "files/file_system.h"
-#include "support/stub_emulator.h"
+#include "support/item_views.h"
+#include "support/modal_boxes.h"
 #include "support/option_table.h"
 #include "support/scratch_tree.h"
+#include "support/stub_emulator.h"
 #include "support/window_driver.h"
 #include "ui/controls.h"
 #include "ui/directory_list.h"
@@ -62,11 +64,6 @@ int environmentNumber(const char *name, int fallback)
     bool ok = false;
     const int value = qEnvironmentVariable(name).toInt(&ok);
     return ok ? value : fallback;
-}
-
-QString reasonFor(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // ---- The file system, driven with bytes so that any name at all can be made. ----
@@ -881,6 +878,7 @@ private:
     void waitForLists();
     void perform(const Action &action);
     void clickAt(QWidget *widget, QPoint at);
+    bool clickable(QWidget *widget, QPoint *at);
     void doubleClickAt(QWidget *widget, QPoint at);
     void type(const Action &action);
     void clickVolume(QStyle::SubControl part);
@@ -1025,30 +1023,34 @@ void Session::perform(const Action &action)
 }
 
 // A click where a person would click: the widget must be shown and on top at that point.
-void Session::clickAt(QWidget *widget, QPoint at)
+bool Session::clickable(QWidget *widget, QPoint *at)
 {
-    if (at.isNull())
-        at = widget->rect().center();
-    QWidget *onTop = m_driver.window()->childAt(widget->mapTo(m_driver.window(), at));
+    if (at->isNull())
+        *at = widget->rect().center();
+    QWidget *onTop = m_driver.window()->childAt(widget->mapTo(m_driver.window(), *at));
     if (!widget->isVisible() || (onTop != widget && !widget->isAncestorOf(onTop))) {
         fail(QStringLiteral("%1 cannot be clicked at (%2, %3): %4")
                  .arg(widget->objectName())
-                 .arg(at.x())
-                 .arg(at.y())
+                 .arg(at->x())
+                 .arg(at->y())
                  .arg(widget->isVisible() ? QStringLiteral("covered by ") +
                                                 (onTop ? onTop->objectName() : QStringLiteral("nothing"))
                                           : QStringLiteral("not shown")));
-        return;
+        return false;
     }
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    return true;
 }
 
-// A double-click comes after a first click, as Qt's own input does.
+void Session::clickAt(QWidget *widget, QPoint at)
+{
+    if (clickable(widget, &at))
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
 void Session::doubleClickAt(QWidget *widget, QPoint at)
 {
-    clickAt(widget, at);
-    if (m_failure.isEmpty())
-        QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    if (clickable(widget, &at))
+        ::doubleClickAt(widget, at);
 }
 
 void Session::type(const Action &action)
@@ -1653,13 +1655,7 @@ void TestStress::initTestCase()
     m_stub = std::make_unique<StubEmulator>(decodeFileName(m_tree->workingFolder()));
     m_originalDirectory = QDir::currentPath();
     QVERIFY(QDir::setCurrent(decodeFileName(m_tree->workingFolder())));
-    // A message box that nobody expected must not wait for a person.
-    auto watchdog = new QTimer(this);
-    connect(watchdog, &QTimer::timeout, this, [] {
-        if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            box->done(QMessageBox::Ok);
-    });
-    watchdog->start(100);
+    answerEveryModalBox(this); // a message box that nobody expected must not wait for a person
 }
 
 void TestStress::cleanupTestCase()
