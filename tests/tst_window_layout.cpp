@@ -25,6 +25,8 @@ private slots:
     void cleanup();
     void controlsAsStored_data();
     void controlsAsStored();
+    void fonts_data();
+    void fonts();
     void placesInPixels_data();
     void placesInPixels();
     void everyControlExistsOnce();
@@ -58,7 +60,7 @@ void TestWindowLayout::controlsAsStored_data()
         QTest::newRow(controlLayouts()[row].name) << row;
 }
 
-// Each control has the kind, container, caption and font that its line of the layout gives.
+// Each control has the kind, container and caption that its line of the layout gives.
 void TestWindowLayout::controlsAsStored()
 {
     QFETCH(int, row);
@@ -88,7 +90,8 @@ void TestWindowLayout::controlsAsStored()
     if (!widget)
         return; // timers and the sound device have no place on screen
     const QString container = QString::fromLatin1(layout.container);
-    QCOMPARE(widget->parentWidget()->objectName(), container.isEmpty() ? QStringLiteral("Quibrel") : container);
+    QCOMPARE(widget->parentWidget()->objectName(),
+             container.isEmpty() ? QStringLiteral("Quibrel") : container);
 
     const QString caption = QString::fromUtf8(layout.caption);
     if (auto button = qobject_cast<QAbstractButton *>(widget))
@@ -99,18 +102,51 @@ void TestWindowLayout::controlsAsStored()
         QCOMPARE(label->text(), caption);
 
     // Places are checked against hand-read rows in placesInPixels.
-    if (layout.font != ControlFont::NoText) {
-        QCOMPARE(widget->font().family(), QString::fromLatin1(fontLayout(layout.font).face));
-        QCOMPARE(widget->font().pointSizeF(), fontLayout(layout.font).points);
-        // Shown in Debian's nearest relatives of the faces asked for.
-        QCOMPARE(QFontInfo(widget->font()).family(), layout.font == ControlFont::Fixedsys9
-                                                         ? QStringLiteral("Terminus (TTF)")
-                                                         : QStringLiteral("Blankenburg_UNZ1A"));
+    // All but the big buttons and the credit line write in the window's font (see fonts).
+    if (!QByteArrayList{"cmdPlay", "cmdQuit", "lblCopyright"}.contains(layout.name)) {
+        QCOMPARE(widget->font().family(), QStringLiteral("Fixedsys"));
+        QCOMPARE(widget->font().pointSizeF(), 9.0);
+        QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("Terminus (TTF)"));
     }
     if (auto option = qobject_cast<QRadioButton *>(widget))
         QCOMPARE(option->isChecked(), bool(layout.start & Set));
     if (layout.page < 0)
         QCOMPARE(widget->isHidden(), bool(layout.start & Hidden));
+}
+
+// The faces and sizes asked for, read off the layout by hand, and Debian's nearest relatives that show them.
+void TestWindowLayout::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<QString>("shownIn");
+
+    QTest::newRow("PLAY") << "cmdPlay"
+                          << "GothicE" << 27.75 << "Blankenburg_UNZ1A";
+    QTest::newRow("QUIT") << "cmdQuit"
+                          << "GothicE" << 21.75 << "Blankenburg_UNZ1A";
+    QTest::newRow("credit line") << "lblCopyright"
+                                 << "GothicG" << 18.0 << "Blankenburg_UNZ1A";
+    QTest::newRow("an option button") << "optVideo0"
+                                      << "Fixedsys" << 9.0 << "Terminus (TTF)";
+    QTest::newRow("a text box") << "txtCheat"
+                                << "Fixedsys" << 9.0 << "Terminus (TTF)";
+    QTest::newRow("the volume label") << "lblVolume"
+                                      << "Fixedsys" << 9.0 << "Terminus (TTF)";
+}
+
+void TestWindowLayout::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    QFETCH(QString, shownIn);
+    auto widget = qobject_cast<QWidget *>(m_window->control(name));
+    QVERIFY(widget);
+    QCOMPARE(widget->font().family(), family);
+    QCOMPARE(widget->font().pointSizeF(), points);
+    QCOMPARE(QFontInfo(widget->font()).family(), shownIn);
 }
 
 void TestWindowLayout::placesInPixels_data()
@@ -121,29 +157,43 @@ void TestWindowLayout::placesInPixels_data()
     QTest::addColumn<QString>("caption");
 
     // Independent of the table: read off the layout by hand, in pixels at 96 dpi.
-    QTest::newRow("PLAY") << "cmdPlay" << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
-    QTest::newRow("QUIT") << "cmdQuit" << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
-    QTest::newRow("tab control") << "TabSettings" << "Quibrel" << QRect(8, 8, 443, 385) << "";
-    QTest::newRow("picture box") << "pctZorvel" << "Quibrel" << QRect(464, 152, 321, 265) << "";
-    QTest::newRow("arrow") << "imgArrow" << "Quibrel" << QRect(560, 56, 115, 99) << "";
-    QTest::newRow("selected game") << "lblGameSelected" << "Quibrel" << QRect(168, 424, 185, 33) << "";
-    QTest::newRow("game label") << "lblGame" << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
-    QTest::newRow("cheat frame on its page") << "frmCheat" << "TabSettings" << QRect(24, 136, 353, 137)
-                                             << "Game genie";
-    QTest::newRow("background frame on its page") << "frmBg" << "TabSettings" << QRect(24, 120, 385, 169)
-                                                  << "Background";
-    QTest::newRow("file list") << "FileBox" << "TabSettings" << QRect(216, 160, 193, 141) << "";
-    QTest::newRow("keys default has a trailing blank") << "optKeysDefault" << "frmKeys" << QRect(16, 24, 169, 33)
-                                                       << "Default ";
-    QTest::newRow("background default has none") << "optBgDefault" << "frmBg" << QRect(16, 32, 153, 33)
-                                                  << "Default";
-    QTest::newRow("custom path caption") << "optBgCustom" << "frmBg" << QRect(16, 72, 265, 33)
-                                         << "Custom (enter full path below)";
-    QTest::newRow("volume scroll bar") << "hsbVolume" << "frmVolume" << QRect(16, 24, 177, 17) << "";
-    QTest::newRow("volume label") << "lblVolume" << "frmVolume" << QRect(64, 56, 73, 25) << "10";
-    QTest::newRow("screen refresh default") << "optDelay" << "frmScreenRefresh" << QRect(16, 24, 145, 15)
-                                            << "Delay(default)";
-    QTest::newRow("video mode 0") << "optVideo0" << "frmVideo" << QRect(16, 16, 329, 25)
+    QTest::newRow("PLAY") << "cmdPlay"
+                          << "Quibrel" << QRect(120, 472, 145, 65) << "PLAY";
+    QTest::newRow("QUIT") << "cmdQuit"
+                          << "Quibrel" << QRect(288, 472, 145, 65) << "QUIT";
+    QTest::newRow("tab control") << "TabSettings"
+                                 << "Quibrel" << QRect(8, 8, 443, 385) << "";
+    QTest::newRow("picture box") << "pctZorvel"
+                                 << "Quibrel" << QRect(464, 152, 321, 265) << "";
+    QTest::newRow("arrow") << "imgArrow"
+                           << "Quibrel" << QRect(560, 56, 115, 99) << "";
+    QTest::newRow("selected game") << "lblGameSelected"
+                                   << "Quibrel" << QRect(168, 424, 185, 33) << "";
+    QTest::newRow("game label") << "lblGame"
+                                << "Quibrel" << QRect(40, 432, 121, 25) << "Game selected:";
+    QTest::newRow("cheat frame on its page") << "frmCheat"
+                                             << "TabSettings" << QRect(24, 136, 353, 137) << "Game genie";
+    QTest::newRow("background frame on its page")
+        << "frmBg"
+        << "TabSettings" << QRect(24, 120, 385, 169) << "Background";
+    QTest::newRow("file list") << "FileBox"
+                               << "TabSettings" << QRect(216, 160, 193, 141) << "";
+    QTest::newRow("keys default has a trailing blank") << "optKeysDefault"
+                                                       << "frmKeys" << QRect(16, 24, 169, 33) << "Default ";
+    QTest::newRow("background default has none") << "optBgDefault"
+                                                 << "frmBg" << QRect(16, 32, 153, 33) << "Default";
+    QTest::newRow("custom path caption")
+        << "optBgCustom"
+        << "frmBg" << QRect(16, 72, 265, 33) << "Custom (enter full path below)";
+    QTest::newRow("volume scroll bar") << "hsbVolume"
+                                       << "frmVolume" << QRect(16, 24, 177, 17) << "";
+    QTest::newRow("volume label") << "lblVolume"
+                                  << "frmVolume" << QRect(64, 56, 73, 25) << "10";
+    QTest::newRow("screen refresh default")
+        << "optDelay"
+        << "frmScreenRefresh" << QRect(16, 24, 145, 15) << "Delay(default)";
+    QTest::newRow("video mode 0") << "optVideo0"
+                                  << "frmVideo" << QRect(16, 16, 329, 25)
                                   << "0 - 320x200 with title screen(default)";
 }
 
@@ -190,8 +240,8 @@ void TestWindowLayout::window()
     QCOMPARE(m_window->size(), QSize(312, 213));
     QVERIFY(!m_window->windowIcon().isNull());
     // The text font that its controls take.
-    QCOMPARE(m_window->font().family(), QString::fromLatin1(fontLayout(ControlFont::Fixedsys9).face));
-    QCOMPARE(m_window->font().pointSizeF(), fontLayout(ControlFont::Fixedsys9).points);
+    QCOMPARE(m_window->font().family(), QStringLiteral("Fixedsys"));
+    QCOMPARE(m_window->font().pointSizeF(), 9.0);
     QCOMPARE(m_window->windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
@@ -220,9 +270,9 @@ void TestWindowLayout::focusOrder()
         tabIndex.insert(QString::fromLatin1(layout.name), layout.tabIndex);
     const QStringList chain = focusChain(m_window);
 
-    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay", "cmdQuit",
-                                            "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom", "optVerbose0",
-                                            "optVerbose1"}));
+    QCOMPARE(chain.mid(0, 11), (QStringList{"TabSettings", "FileBox", "DirBox", "DriveBox", "cmdPlay",
+                                            "cmdQuit", "txtIfreqCustom", "optIfreqDefault", "optIfreqCustom",
+                                            "optVerbose0", "optVerbose1"}));
     QCOMPARE(chain.last(), QStringLiteral("optBgDefault"));
     for (int i = 1; i < chain.size(); ++i)
         QVERIFY2(tabIndex[chain[i - 1]] < tabIndex[chain[i]], qPrintable(chain[i]));
