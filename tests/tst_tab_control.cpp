@@ -103,12 +103,6 @@ void verifyOnlyPageShown(const TabControl *tabs, int page)
     }
 }
 
-QAccessibleInterface *accessibleTab(const TabControl *tabs, int index)
-{
-    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(const_cast<TabControl *>(tabs));
-    return control ? control->child(index) : nullptr;
-}
-
 } // namespace
 
 class TestTabControl : public QObject {
@@ -133,10 +127,6 @@ private slots:
     void currentPageChangedSignal();
     void accessibleTabList();
     void accessibleMembersFollowTheTabs();
-    void accessibleSelectedState_data();
-    void accessibleSelectedState();
-    void accessiblePressSelectsPage_data();
-    void accessiblePressSelectsPage();
     void accessibleFocusIsOnCurrentTab();
 };
 
@@ -435,48 +425,6 @@ void TestTabControl::accessibleMembersFollowTheTabs()
     QCOMPARE(custom->text(QAccessible::Name), QStringLiteral("Custom"));
     QCOMPARE(control->child(-1), nullptr);
     QCOMPARE(control->child(control->childCount()), nullptr);
-}
-
-void TestTabControl::accessibleSelectedState_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < captions.size(); ++page)
-        QTest::addRow("%s", qPrintable(captions.at(page))) << page;
-}
-
-void TestTabControl::accessibleSelectedState()
-{
-    QFETCH(int, page);
-    Dialog dialog;
-    QVERIFY(dialog.show());
-    dialog.tabs->setCurrentPage(page);
-    for (int i = 0; i < captions.size(); ++i) {
-        const QAccessible::State state = accessibleTab(dialog.tabs, i)->state();
-        QVERIFY(state.selectable);
-        QCOMPARE(bool(state.selected), i == page);
-        QVERIFY(!state.invisible);
-    }
-}
-
-void TestTabControl::accessiblePressSelectsPage_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < captions.size(); ++page)
-        QTest::addRow("%s", qPrintable(captions.at(page))) << page;
-}
-
-void TestTabControl::accessiblePressSelectsPage()
-{
-    QFETCH(int, page);
-    Dialog dialog;
-    QVERIFY(dialog.show());
-    dialog.tabs->setCurrentPage((page + 1) % 8);
-    QSignalSpy changes(dialog.tabs, &TabControl::currentPageChanged);
-    QAccessibleInterface *tab = accessibleTab(dialog.tabs, page);
-    tab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    verifyOnlyPageShown(dialog.tabs, page);
-    QVERIFY(tab->state().selected);
-    QCOMPARE(changes.count(), 1);
 }
 
 void TestTabControl::accessibleFocusIsOnCurrentTab()
