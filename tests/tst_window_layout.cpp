@@ -33,7 +33,6 @@ private slots:
     void pages_data();
     void pages();
     void startState();
-    void pictures();
     void overlaps();
 
 private:
@@ -281,14 +280,6 @@ void TestWindowLayout::startState()
     QVERIFY(find<QLabel>("Label1")->wordWrap());
     QCOMPARE(find<QWidget>("frmCheat")->isVisibleTo(m_window), true);
     QCOMPARE(find<QWidget>("frmBg")->isVisibleTo(m_window), false);
-}
-
-void TestWindowLayout::pictures()
-{
-    QCOMPARE(find<PictureBox>("pctZorvel")->picture().size(), QSize(335, 461));
-    QCOMPARE(find<ImageBox>("imgArrow")->picture().size(), QSize(115, 99));
-    QCOMPARE(find<ImageBox>("imgArrow")->size(), QSize(115, 99));
-    QCOMPARE(find<PictureBox>("pctZorvel")->size(), QSize(321, 265)); // smaller than its picture: clipped
 }
 
 // Where the arrow and the picture box overlap, the picture box is in front.
