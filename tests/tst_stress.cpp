@@ -31,7 +31,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,7 +50,6 @@ using namespace quibrel;
 namespace {
 
 constexpr int maxTextLength = 32767; // what a line edit holds at most
-constexpr int lowestVolume = 0;
 constexpr int highestVolume = 15;
 constexpr int volumePage = 2;
 constexpr int browserPage = 0;
@@ -302,24 +300,21 @@ enum class Opening { DoubleClick, EnterKey };
 
 struct Action {
     enum Kind {
-        ClickTab,        // number: the page
-        PressTabKey,     // number: the key, sent to the tabs
-        ClickOption,     // name: the option button
-        Type,            // name: the text box; append or clear first; number: Typing; text
-        PressVolumeKey,  // number: the key
-        ClickVolume,     // number: the part of the scroll bar clicked, a QStyle::SubControl
-        DragVolume,      // positions: where the thumb is dragged, one after the other
-        TurnVolumeWheel, // number: notches turned away from the user, negative towards
-        ChooseDrive,     // name: the mount point
-        PressDriveKey,   // number: the key
-        OpenFolder,      // path: the entry of the folder list; number: Opening
-        MarkGame,        // path: the file name, clicked once
-        PickGame,        // path: the file name, double-clicked
-        Play,            // PLAY
-        RemoveFolder,    // path
-        ReplaceFolder,   // path: the folder is replaced by something else of that name; number: Replacement
-        RestoreTree,     // every folder and file of the tree comes back
-        Restart,         // the launcher is closed and started again
+        ClickTab,       // number: the page
+        PressTabKey,    // number: the key, sent to the tabs
+        ClickOption,    // name: the option button
+        Type,           // name: the text box; append or clear first; number: Typing; text
+        PressVolumeKey, // number: the key (the mouse on the scroll bar is Qt's own)
+        ChooseDrive,    // name: the mount point
+        PressDriveKey,  // number: the key
+        OpenFolder,     // path: the entry of the folder list; number: Opening
+        MarkGame,       // path: the file name, clicked once
+        PickGame,       // path: the file name, double-clicked
+        Play,           // PLAY
+        RemoveFolder,   // path
+        ReplaceFolder,  // path: the folder is replaced by something else of that name; number: Replacement
+        RestoreTree,    // every folder and file of the tree comes back
+        Restart,        // the launcher is closed and started again
     };
 
     Kind kind = Play;
@@ -328,15 +323,13 @@ struct Action {
     QByteArray path;
     QString text;
     bool append = false;
-    QList<int> positions;
 
     QString describe(const QByteArray &root) const;
 };
 
-const char *const kindNames[] = {
-    "tab",         "tab key",      "option",        "type",           "volume key",   "volume click",
-    "volume drag", "volume wheel", "drive",         "drive key",      "open folder",  "mark game",
-    "pick game",   "play",         "remove folder", "replace folder", "restore tree", "restart"};
+const char *const kindNames[] = {"tab",   "tab key",       "option",         "type",         "volume key",
+                                 "drive", "drive key",     "open folder",    "mark game",    "pick game",
+                                 "play",  "remove folder", "replace folder", "restore tree", "restart"};
 static_assert(std::size(kindNames) == Action::Restart + 1, "a name for each kind of action");
 
 QString keyName(int key)
@@ -375,29 +368,10 @@ QString shownPath(const QByteArray &path, const QByteArray &root)
     return literal(decodeFileName(path));
 }
 
-QString subControlName(int part)
-{
-    switch (part) {
-    case QStyle::SC_ScrollBarSubLine:
-        return QStringLiteral("left arrow");
-    case QStyle::SC_ScrollBarAddLine:
-        return QStringLiteral("right arrow");
-    case QStyle::SC_ScrollBarSubPage:
-        return QStringLiteral("track left of the thumb");
-    case QStyle::SC_ScrollBarAddPage:
-        return QStringLiteral("track right of the thumb");
-    default:
-        return QStringLiteral("thumb");
-    }
-}
-
 QString Action::describe(const QByteArray &root) const
 {
     static const char *const typings[] = {"by keys", "by pasting", "by input method"};
     static const char *const replacements[] = {"a file", "a link to itself", "a link to nowhere"};
-    QStringList dragged;
-    for (int position : positions)
-        dragged << QString::number(position);
     switch (kind) {
     case ClickTab:
         return QStringLiteral("click tab %1").arg(number);
@@ -413,12 +387,6 @@ QString Action::describe(const QByteArray &root) const
             .arg(literal(text));
     case PressVolumeKey:
         return QStringLiteral("press %1 on the volume").arg(keyName(number));
-    case ClickVolume:
-        return QStringLiteral("click the volume's %1").arg(subControlName(number));
-    case DragVolume:
-        return QStringLiteral("drag the volume's thumb through %1").arg(dragged.join(u", "));
-    case TurnVolumeWheel:
-        return QStringLiteral("turn the wheel %1 notches on the volume").arg(number);
     case ChooseDrive:
         return QStringLiteral("choose drive %1").arg(shownPath(name.toUtf8(), root));
     case PressDriveKey:
@@ -624,14 +592,7 @@ bool Model::allows(const Action &action) const
         return button && button->page == page && boxShown.value(action.name) && wordsKnown(textAfter(action));
     }
     case Action::PressVolumeKey:
-    case Action::DragVolume:
-    case Action::TurnVolumeWheel:
         return page == volumePage;
-    case Action::ClickVolume:
-        // At either end there is no track on one side of the thumb.
-        return page == volumePage &&
-               !(action.number == QStyle::SC_ScrollBarSubPage && volume == lowestVolume) &&
-               !(action.number == QStyle::SC_ScrollBarAddPage && volume == highestVolume);
     case Action::ChooseDrive:
         return page == browserPage && drives.contains(action.name);
     case Action::PressDriveKey:
@@ -688,19 +649,6 @@ void Model::apply(const Action &action)
         break;
     case Action::PressVolumeKey:
         volume = steppedIndex(volume, highestVolume, action.number);
-        break;
-    case Action::ClickVolume:
-        if (action.number == QStyle::SC_ScrollBarSubLine || action.number == QStyle::SC_ScrollBarSubPage)
-            volume = qMax(lowestVolume, volume - 1);
-        else if (action.number != QStyle::SC_ScrollBarSlider)
-            volume = qMin(highestVolume, volume + 1);
-        break;
-    case Action::DragVolume:
-        if (!action.positions.isEmpty())
-            volume = qBound(lowestVolume, action.positions.last(), highestVolume);
-        break;
-    case Action::TurnVolumeWheel: // one step a notch; towards the user moves the thumb right
-        volume = qBound(lowestVolume, volume - action.number, highestVolume);
         break;
     case Action::ChooseDrive:
         chooseDrive(action.name);
@@ -882,9 +830,6 @@ private:
     bool clickable(QWidget *widget, QPoint *at);
     void doubleClickAt(QWidget *widget, QPoint at);
     void type(const Action &action);
-    void clickVolume(QStyle::SubControl part);
-    void dragVolume(const QList<int> &positions);
-    void turnVolumeWheel(int notches);
     void openFolder(const Action &action);
     QPoint pointOfGame(const QByteArray &name);
     void play();
@@ -978,15 +923,6 @@ void Session::perform(const Action &action)
         break;
     case Action::PressVolumeKey:
         QTest::keyClick(volume, Qt::Key(action.number));
-        break;
-    case Action::ClickVolume:
-        clickVolume(QStyle::SubControl(action.number));
-        break;
-    case Action::DragVolume:
-        dragVolume(action.positions);
-        break;
-    case Action::TurnVolumeWheel:
-        turnVolumeWheel(action.number);
         break;
     case Action::ChooseDrive: // as chosen from its list: opening it would read the real mount table again
         drives->setCurrentIndex(drives->findData(action.name));
@@ -1086,56 +1022,6 @@ void Session::type(const Action &action)
         QApplication::sendEvent(box, &event);
         break;
     }
-    }
-}
-
-void Session::clickVolume(QStyle::SubControl part)
-{
-    auto bar = m_driver.find<ScrollBar>("hsbVolume");
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Horizontal;
-    option.state |= QStyle::State_Horizontal;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    const QRect area = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-    if (area.isEmpty()) {
-        fail(QStringLiteral("the volume's %1 has no place to click at %2")
-                 .arg(subControlName(part))
-                 .arg(bar->value()));
-        return;
-    }
-    clickAt(bar, area.center());
-}
-
-// The thumb held down and moved: the label follows each position.
-void Session::dragVolume(const QList<int> &positions)
-{
-    auto bar = m_driver.find<ScrollBar>("hsbVolume");
-    auto label = m_driver.find<QLabel>("lblVolume");
-    bar->setSliderDown(true);
-    for (int position : positions) {
-        bar->setSliderPosition(position);
-        const QString expected = QString::number(qBound(lowestVolume, position, highestVolume));
-        expectEqual(label->text(), expected,
-                    QStringLiteral("lblVolume while the thumb is dragged to %1").arg(position));
-    }
-    bar->setSliderDown(false);
-}
-
-// One wheel event a notch, over the middle of the scroll bar.
-void Session::turnVolumeWheel(int notches)
-{
-    auto bar = m_driver.find<ScrollBar>("hsbVolume");
-    const QPointF at = QRectF(bar->rect()).center();
-    for (int notch = 0; notch < qAbs(notches); ++notch) {
-        QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(bar, &wheel);
     }
 }
 
@@ -1472,9 +1358,6 @@ const int volumeKeys[] = {Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,   Qt::Ke
                           Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
 const int driveKeys[] = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
                          Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
-const int volumeParts[] = {QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine,
-                           QStyle::SC_ScrollBarSubPage, QStyle::SC_ScrollBarAddPage,
-                           QStyle::SC_ScrollBarSlider};
 
 class RandomUser {
 public:
@@ -1520,8 +1403,7 @@ Action RandomUser::next(const Model &model)
             choices << std::pair{Action::Type, 150};
     }
     if (model.page == volumePage)
-        choices << std::pair{Action::PressVolumeKey, 50} << std::pair{Action::ClickVolume, 50}
-                << std::pair{Action::DragVolume, 30} << std::pair{Action::TurnVolumeWheel, 30};
+        choices << std::pair{Action::PressVolumeKey, 50};
     if (model.page == browserPage) {
         choices << std::pair{Action::ChooseDrive, 30} << std::pair{Action::PressDriveKey, 20}
                 << std::pair{Action::OpenFolder, 150};
@@ -1563,18 +1445,6 @@ Action RandomUser::next(const Model &model)
         return typing(model);
     case Action::PressVolumeKey:
         action.number = pick(volumeKeys);
-        break;
-    case Action::ClickVolume: // at either end of the track there is none on one side of the thumb
-        do
-            action.number = pick(volumeParts);
-        while (!model.allows(action));
-        break;
-    case Action::DragVolume:
-        for (int count = 1 + m_random.bounded(6); count > 0; --count)
-            action.positions << m_random.bounded(lowestVolume - 3, highestVolume + 4);
-        break;
-    case Action::TurnVolumeWheel:
-        action.number = m_random.bounded(1, 4) * (m_random.bounded(2) == 0 ? 1 : -1);
         break;
     case Action::ChooseDrive:
         action.name = pick(model.drives);
