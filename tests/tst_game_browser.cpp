@@ -122,7 +122,6 @@ private slots:
     void driveListTakesLongestMountPoint_data();
     void driveListTakesLongestMountPoint();
     void driveListSignalsOnlyRealChanges();
-    void driveListRemembersDirectoryPerDrive();
     void driveListMovesOffVanishedDrive();
     void driveListFollowsDirectoryListAcrossVolumes();
 
@@ -426,27 +425,6 @@ void TestGameBrowser::driveListSignalsOnlyRealChanges()
     list.setCurrentIndex(list.findData("/media/usb stick"));
     QCOMPARE(changes.count(), 2);
     QCOMPARE(list.drive(), QStringLiteral("/media/usb stick"));
-}
-
-void TestGameBrowser::driveListRemembersDirectoryPerDrive()
-{
-    DriveList list;
-    list.setDrives(someDrives);
-    list.setDrive("/");
-    list.rememberDirectory("/srv/roms");
-    list.rememberDirectory("/home/ann/games");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
-
-    list.setDrive("/home/elsewhere");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/games"));
-    list.setDrive("/media/usb stick");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/media/usb stick"));
-
-    list.rememberDirectory("/home/ann/other");
-    list.setDrive("/home");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/other"));
-    list.setDrive("/");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
 }
 
 void TestGameBrowser::driveListMovesOffVanishedDrive()

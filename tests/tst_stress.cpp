@@ -306,7 +306,6 @@ struct Action {
         Type,           // name: the text box; append or clear first; number: Typing; text
         PressVolumeKey, // number: the key (the mouse on the scroll bar is Qt's own)
         ChooseDrive,    // name: the mount point
-        PressDriveKey,  // number: the key
         OpenFolder,     // path: the entry of the folder list; number: Opening
         MarkGame,       // path: the file name, clicked once
         PickGame,       // path: the file name, double-clicked
@@ -327,9 +326,9 @@ struct Action {
     QString describe(const QByteArray &root) const;
 };
 
-const char *const kindNames[] = {"tab",   "tab key",       "option",         "type",         "volume key",
-                                 "drive", "drive key",     "open folder",    "mark game",    "pick game",
-                                 "play",  "remove folder", "replace folder", "restore tree", "restart"};
+const char *const kindNames[] = {"tab",           "tab key",        "option",       "type",      "volume key",
+                                 "drive",         "open folder",    "mark game",    "pick game", "play",
+                                 "remove folder", "replace folder", "restore tree", "restart"};
 static_assert(std::size(kindNames) == Action::Restart + 1, "a name for each kind of action");
 
 QString keyName(int key)
@@ -389,8 +388,6 @@ QString Action::describe(const QByteArray &root) const
         return QStringLiteral("press %1 on the volume").arg(keyName(number));
     case ChooseDrive:
         return QStringLiteral("choose drive %1").arg(shownPath(name.toUtf8(), root));
-    case PressDriveKey:
-        return QStringLiteral("press %1 on the drives").arg(keyName(number));
     case OpenFolder:
         return QStringLiteral("open folder %1 by %2")
             .arg(shownPath(path, root), number == int(Opening::DoubleClick) ? QStringLiteral("double-click")
@@ -595,8 +592,6 @@ bool Model::allows(const Action &action) const
         return page == volumePage;
     case Action::ChooseDrive:
         return page == browserPage && drives.contains(action.name);
-    case Action::PressDriveKey:
-        return page == browserPage;
     case Action::OpenFolder:
         return page == browserPage && folderRows().contains(action.path);
     case Action::MarkGame:
@@ -613,8 +608,9 @@ bool Model::allows(const Action &action) const
     return false;
 }
 
-// A key's step in a list, the tabs or the scroll bar: Left, Up and Page Up go back one (a page of the volume
-// is one step), as on a scroll bar; Home and End go to the ends.
+// A key's step on the tabs or the scroll bar: Left, Up and Page Up go back one (a page of the volume is
+// one step), as on a scroll bar; Home and End go to the ends. (Keys on the drive list are the combo box's
+// own.)
 int steppedIndex(int index, int last, int key)
 {
     switch (key) {
@@ -652,10 +648,6 @@ void Model::apply(const Action &action)
         break;
     case Action::ChooseDrive:
         chooseDrive(action.name);
-        break;
-    case Action::PressDriveKey:
-        chooseDrive(
-            drives.at(steppedIndex(int(drives.indexOf(drive)), int(drives.size()) - 1, action.number)));
         break;
     case Action::OpenFolder:
         openFolder(action.path);
@@ -926,9 +918,6 @@ void Session::perform(const Action &action)
         break;
     case Action::ChooseDrive: // as chosen from its list: opening it would read the real mount table again
         drives->setCurrentIndex(drives->findData(action.name));
-        break;
-    case Action::PressDriveKey:
-        QTest::keyClick(drives, Qt::Key(action.number));
         break;
     case Action::OpenFolder:
         openFolder(action);
@@ -1356,8 +1345,6 @@ const QStringList pastedPieces = {
 const int tabKeys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End};
 const int volumeKeys[] = {Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down,
                           Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
-const int driveKeys[] = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
-                         Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
 
 class RandomUser {
 public:
@@ -1405,8 +1392,7 @@ Action RandomUser::next(const Model &model)
     if (model.page == volumePage)
         choices << std::pair{Action::PressVolumeKey, 50};
     if (model.page == browserPage) {
-        choices << std::pair{Action::ChooseDrive, 30} << std::pair{Action::PressDriveKey, 20}
-                << std::pair{Action::OpenFolder, 150};
+        choices << std::pair{Action::ChooseDrive, 50} << std::pair{Action::OpenFolder, 150};
         if (!model.games.isEmpty())
             choices << std::pair{Action::MarkGame, 20} << std::pair{Action::PickGame, 60};
     }
@@ -1448,9 +1434,6 @@ Action RandomUser::next(const Model &model)
         break;
     case Action::ChooseDrive:
         action.name = pick(model.drives);
-        break;
-    case Action::PressDriveKey:
-        action.number = pick(driveKeys);
         break;
     case Action::OpenFolder:
         return folderToOpen(model);

@@ -127,7 +127,6 @@ private slots:
     void currentPageChangedSignal();
     void accessibleTabList();
     void accessibleMembersFollowTheTabs();
-    void accessibleFocusIsOnCurrentTab();
 };
 
 void TestTabControl::pagesAndCaptions()
@@ -425,27 +424,6 @@ void TestTabControl::accessibleMembersFollowTheTabs()
     QCOMPARE(custom->text(QAccessible::Name), QStringLiteral("Custom"));
     QCOMPARE(control->child(-1), nullptr);
     QCOMPARE(control->child(control->childCount()), nullptr);
-}
-
-void TestTabControl::accessibleFocusIsOnCurrentTab()
-{
-    Dialog dialog;
-    QVERIFY(dialog.activate());
-    dialog.tabs->setCurrentPage(3);
-    dialog.tabs->setFocus();
-    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(dialog.tabs);
-    QCOMPARE(control->focusChild(), control->child(3));
-    QVERIFY(control->child(3)->state().focused);
-    QVERIFY(!control->child(2)->state().focused);
-
-    dialog.textBoxes.at(3)->setFocus();
-    QVERIFY(!control->child(3)->state().focused);
-
-    // Focusing a tab through assistive technology selects its page and puts the keyboard on the tabs.
-    control->child(6)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
-    verifyOnlyPageShown(dialog.tabs, 6);
-    QVERIFY(dialog.tabs->hasFocus());
-    QVERIFY(control->child(6)->state().focused);
 }
 
 QTEST_MAIN(TestTabControl)
