@@ -46,22 +46,11 @@ public:
     // The control `name`, which must exist and be a `T`.
     template <typename T> T *find(const char *name) const { return controlOf<T>(m_window.get(), name); }
 
-    // The first item whose `role` data is `value`; invalid when there is none.
-    static QModelIndex item(const QAbstractItemView *list, const QString &value, int role = Qt::DisplayRole)
-    {
-        for (int row = 0; row < list->model()->rowCount(); ++row) {
-            const QModelIndex index = list->model()->index(row, 0);
-            if (index.data(role).toString() == value)
-                return index;
-        }
-        return {};
-    }
-
-    // Marks the item and double-clicks it, once it is in the list.
+    // Marks the row whose `role` data is `value` and double-clicks it, once it is in the list.
     static void doubleClick(QAbstractItemView *list, const QString &value, int role = Qt::DisplayRole)
     {
-        QTRY_VERIFY2(item(list, value, role).isValid(), qPrintable(value));
-        doubleClick(list, item(list, value, role));
+        QTRY_VERIFY2(rowTexts(*list, role).contains(value), qPrintable(value));
+        doubleClick(list, list->model()->index(int(rowTexts(*list, role).indexOf(value)), 0));
     }
 
     static void doubleClick(QAbstractItemView *list, const QModelIndex &index)
