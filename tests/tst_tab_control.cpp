@@ -117,10 +117,8 @@ private slots:
     void tabsStandInRows_data();
     void tabsStandInRows();
     void pageFrameLiesBelowTheTabs();
-    void arrowKeys_data();
-    void arrowKeys();
-    void pageSwitchingKeys_data();
-    void pageSwitchingKeys();
+    void keys_data();
+    void keys();
     void focusStaysInControlWhenItsPageGoesAway();
     void hiddenChildStaysHidden();
     void hiddenMembersKeepTheirValues();
@@ -239,44 +237,28 @@ void TestTabControl::pageFrameLiesBelowTheTabs()
     QCOMPARE(dialog.tabs->tabAt(QPoint(200, 100)), -1);
 }
 
-void TestTabControl::arrowKeys_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("to");
-    QTest::newRow("Right from Game to Graphics") << 0 << int(Qt::Key_Right) << 1;
-    QTest::newRow("Right at the end of a row goes on in the next row") << 2 << int(Qt::Key_Right) << 3;
-    QTest::newRow("Left from Sound to Graphics") << 2 << int(Qt::Key_Left) << 1;
-    QTest::newRow("Left at the start of a row goes back to the row before") << 3 << int(Qt::Key_Left) << 2;
-    QTest::newRow("Left at the first tab stays") << 0 << int(Qt::Key_Left) << 0;
-    QTest::newRow("Right at the last tab stays") << 7 << int(Qt::Key_Right) << 7;
-    QTest::newRow("Down to the next tab") << 4 << int(Qt::Key_Down) << 5;
-    QTest::newRow("Up to the previous tab") << 4 << int(Qt::Key_Up) << 3;
-    QTest::newRow("Home to the first tab") << 5 << int(Qt::Key_Home) << 0;
-    QTest::newRow("End to the last tab") << 1 << int(Qt::Key_End) << 7;
-}
-
-void TestTabControl::arrowKeys()
-{
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, to);
-    Dialog dialog;
-    QVERIFY(dialog.activate());
-    dialog.tabs->setCurrentPage(from);
-    dialog.tabs->setFocus();
-    QVERIFY(dialog.tabs->hasFocus());
-    QTest::keyClick(dialog.tabs, Qt::Key(key));
-    verifyOnlyPageShown(dialog.tabs, to);
-}
-
-void TestTabControl::pageSwitchingKeys_data()
+void TestTabControl::keys_data()
 {
     QTest::addColumn<bool>("fromTextBox");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("to");
+    // The arrows, Home and End on the tabs move through them in reading order, and stay at either end.
+    const int none = Qt::NoModifier;
+    QTest::newRow("Right from Game to Graphics") << false << 0 << int(Qt::Key_Right) << none << 1;
+    QTest::newRow("Right at the end of a row goes on in the next row")
+        << false << 2 << int(Qt::Key_Right) << none << 3;
+    QTest::newRow("Left from Sound to Graphics") << false << 2 << int(Qt::Key_Left) << none << 1;
+    QTest::newRow("Left at the start of a row goes back to the row before")
+        << false << 3 << int(Qt::Key_Left) << none << 2;
+    QTest::newRow("Left at the first tab stays") << false << 0 << int(Qt::Key_Left) << none << 0;
+    QTest::newRow("Right at the last tab stays") << false << 7 << int(Qt::Key_Right) << none << 7;
+    QTest::newRow("Down to the next tab") << false << 4 << int(Qt::Key_Down) << none << 5;
+    QTest::newRow("Up to the previous tab") << false << 4 << int(Qt::Key_Up) << none << 3;
+    QTest::newRow("Home to the first tab") << false << 5 << int(Qt::Key_Home) << none << 0;
+    QTest::newRow("End to the last tab") << false << 1 << int(Qt::Key_End) << none << 7;
+    // Ctrl with Tab, Shift+Tab, Page Down and Page Up switch pages from the tabs and from within a page.
     const int ctrl = Qt::ControlModifier;
     const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     for (const bool fromTextBox : {false, true}) {
@@ -293,7 +275,7 @@ void TestTabControl::pageSwitchingKeys_data()
     }
 }
 
-void TestTabControl::pageSwitchingKeys()
+void TestTabControl::keys()
 {
     QFETCH(bool, fromTextBox);
     QFETCH(int, from);
