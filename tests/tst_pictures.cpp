@@ -20,14 +20,12 @@ QString sourceFile(const char *picture)
 class TestPictures : public QObject {
     Q_OBJECT
 private slots:
-    void filesAsCommitted_data();
-    void filesAsCommitted();
     void readyToDrawAsTheFiles_data();
     void readyToDrawAsTheFiles();
     void windowIconAsTheFile();
 };
 
-void TestPictures::filesAsCommitted_data()
+void TestPictures::readyToDrawAsTheFiles_data()
 {
     QTest::addColumn<QString>("picture");
     QTest::addColumn<QSize>("size");
@@ -51,8 +49,10 @@ void TestPictures::filesAsCommitted_data()
         "171e9fabb3d87000b2fde8d29e79fd89564b84e5b6dd46d782ab5c29f9702b82");
 }
 
-// The committed files are the ones that were looked at, and the program has each at its size.
-void TestPictures::filesAsCommitted()
+// The committed files are the ones that were looked at. Decoded at build time, each is the very pixels that
+// reading its file gives (an opaque one in 24 bits), at its size, and makes a pixmap of the same pixels: the
+// window draws what it drew when it read the files.
+void TestPictures::readyToDrawAsTheFiles()
 {
     QFETCH(QString, picture);
     QFETCH(QSize, size);
@@ -61,30 +61,11 @@ void TestPictures::filesAsCommitted()
     QFile file(sourceFile(name.constData()));
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
     QCOMPARE(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex(), sha256);
-    QCOMPARE(pictures::image(name.constData()).size(), size);
-}
-
-void TestPictures::readyToDrawAsTheFiles_data()
-{
-    QTest::addColumn<QString>("picture");
-    QTest::newRow("window icon") << QString::fromLatin1(pictures::windowIcon);
-    QTest::newRow("picture-box bitmap") << QString::fromLatin1(pictures::zorvel);
-    QTest::newRow("arrow bitmap") << QString::fromLatin1(pictures::arrow);
-    QTest::newRow("drive icon") << QString::fromLatin1(pictures::driveIcon);
-    QTest::newRow("open folder icon") << QString::fromLatin1(pictures::openFolderIcon);
-    QTest::newRow("closed folder icon") << QString::fromLatin1(pictures::closedFolderIcon);
-}
-
-// Decoded at build time, the pictures are the very pixels that reading their files gives (an opaque one in 24
-// bits), and make pixmaps of the same pixels: the window draws what it drew when it read the files.
-void TestPictures::readyToDrawAsTheFiles()
-{
-    QFETCH(QString, picture);
-    const QByteArray name = picture.toLatin1();
     const QImage fromFile(sourceFile(name.constData()));
     QVERIFY(!fromFile.isNull());
 
     const QImage ready = pictures::image(name.constData());
+    QCOMPARE(ready.size(), size);
     QCOMPARE(ready.format(), fromFile.hasAlphaChannel() ? fromFile.format() : QImage::Format_RGB888);
     QCOMPARE(ready.convertToFormat(fromFile.format()), fromFile);
     const auto drawn = [](const QPixmap &pixmap) {
