@@ -1,5 +1,6 @@
 #include "files/file_system.h"
 #include "files/mount_table.h"
+#include "support/item_views.h"
 #include "support/scratch_tree.h"
 #include "ui/directory_list.h"
 #include "ui/drive_list.h"
@@ -46,31 +47,9 @@ private:
     QTemporaryDir m_folder;
 };
 
-QString reasonFor(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QStringList rowTexts(const QAbstractItemView &view, int role = Qt::DisplayRole)
-{
-    QStringList texts;
-    for (int row = 0; row < view.model()->rowCount(); ++row)
-        texts << view.model()->index(row, 0).data(role).toString();
-    return texts;
-}
-
 QPoint centreOfRow(const QAbstractItemView &view, int row)
 {
     return view.visualRect(view.model()->index(row, 0)).center();
-}
-
-// What a real double-click delivers to a widget: press, release, double-click, release.
-void doubleClickAt(QWidget *widget, QPoint at)
-{
-    QTest::mousePress(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
 void doubleClick(const QAbstractItemView &view, int row)
@@ -143,7 +122,6 @@ private slots:
     void driveListTakesLongestMountPoint_data();
     void driveListTakesLongestMountPoint();
     void driveListSignalsOnlyRealChanges();
-    void driveListRemembersDirectoryPerDrive();
     void driveListMovesOffVanishedDrive();
     void driveListFollowsDirectoryListAcrossVolumes();
 
@@ -447,27 +425,6 @@ void TestGameBrowser::driveListSignalsOnlyRealChanges()
     list.setCurrentIndex(list.findData("/media/usb stick"));
     QCOMPARE(changes.count(), 2);
     QCOMPARE(list.drive(), QStringLiteral("/media/usb stick"));
-}
-
-void TestGameBrowser::driveListRemembersDirectoryPerDrive()
-{
-    DriveList list;
-    list.setDrives(someDrives);
-    list.setDrive("/");
-    list.rememberDirectory("/srv/roms");
-    list.rememberDirectory("/home/ann/games");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
-
-    list.setDrive("/home/elsewhere");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/games"));
-    list.setDrive("/media/usb stick");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/media/usb stick"));
-
-    list.rememberDirectory("/home/ann/other");
-    list.setDrive("/home");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/home/ann/other"));
-    list.setDrive("/");
-    QCOMPARE(list.currentDirectory(), QStringLiteral("/srv/roms"));
 }
 
 void TestGameBrowser::driveListMovesOffVanishedDrive()

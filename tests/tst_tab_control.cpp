@@ -103,12 +103,6 @@ void verifyOnlyPageShown(const TabControl *tabs, int page)
     }
 }
 
-QAccessibleInterface *accessibleTab(const TabControl *tabs, int index)
-{
-    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(const_cast<TabControl *>(tabs));
-    return control ? control->child(index) : nullptr;
-}
-
 } // namespace
 
 class TestTabControl : public QObject {
@@ -123,21 +117,14 @@ private slots:
     void tabsStandInRows_data();
     void tabsStandInRows();
     void pageFrameLiesBelowTheTabs();
-    void arrowKeys_data();
-    void arrowKeys();
-    void pageSwitchingKeys_data();
-    void pageSwitchingKeys();
+    void keys_data();
+    void keys();
     void focusStaysInControlWhenItsPageGoesAway();
     void hiddenChildStaysHidden();
     void hiddenMembersKeepTheirValues();
     void currentPageChangedSignal();
     void accessibleTabList();
     void accessibleMembersFollowTheTabs();
-    void accessibleSelectedState_data();
-    void accessibleSelectedState();
-    void accessiblePressSelectsPage_data();
-    void accessiblePressSelectsPage();
-    void accessibleFocusIsOnCurrentTab();
 };
 
 void TestTabControl::pagesAndCaptions()
@@ -250,44 +237,28 @@ void TestTabControl::pageFrameLiesBelowTheTabs()
     QCOMPARE(dialog.tabs->tabAt(QPoint(200, 100)), -1);
 }
 
-void TestTabControl::arrowKeys_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("to");
-    QTest::newRow("Right from Game to Graphics") << 0 << int(Qt::Key_Right) << 1;
-    QTest::newRow("Right at the end of a row goes on in the next row") << 2 << int(Qt::Key_Right) << 3;
-    QTest::newRow("Left from Sound to Graphics") << 2 << int(Qt::Key_Left) << 1;
-    QTest::newRow("Left at the start of a row goes back to the row before") << 3 << int(Qt::Key_Left) << 2;
-    QTest::newRow("Left at the first tab stays") << 0 << int(Qt::Key_Left) << 0;
-    QTest::newRow("Right at the last tab stays") << 7 << int(Qt::Key_Right) << 7;
-    QTest::newRow("Down to the next tab") << 4 << int(Qt::Key_Down) << 5;
-    QTest::newRow("Up to the previous tab") << 4 << int(Qt::Key_Up) << 3;
-    QTest::newRow("Home to the first tab") << 5 << int(Qt::Key_Home) << 0;
-    QTest::newRow("End to the last tab") << 1 << int(Qt::Key_End) << 7;
-}
-
-void TestTabControl::arrowKeys()
-{
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, to);
-    Dialog dialog;
-    QVERIFY(dialog.activate());
-    dialog.tabs->setCurrentPage(from);
-    dialog.tabs->setFocus();
-    QVERIFY(dialog.tabs->hasFocus());
-    QTest::keyClick(dialog.tabs, Qt::Key(key));
-    verifyOnlyPageShown(dialog.tabs, to);
-}
-
-void TestTabControl::pageSwitchingKeys_data()
+void TestTabControl::keys_data()
 {
     QTest::addColumn<bool>("fromTextBox");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("to");
+    // The arrows, Home and End on the tabs move through them in reading order, and stay at either end.
+    const int none = Qt::NoModifier;
+    QTest::newRow("Right from Game to Graphics") << false << 0 << int(Qt::Key_Right) << none << 1;
+    QTest::newRow("Right at the end of a row goes on in the next row")
+        << false << 2 << int(Qt::Key_Right) << none << 3;
+    QTest::newRow("Left from Sound to Graphics") << false << 2 << int(Qt::Key_Left) << none << 1;
+    QTest::newRow("Left at the start of a row goes back to the row before")
+        << false << 3 << int(Qt::Key_Left) << none << 2;
+    QTest::newRow("Left at the first tab stays") << false << 0 << int(Qt::Key_Left) << none << 0;
+    QTest::newRow("Right at the last tab stays") << false << 7 << int(Qt::Key_Right) << none << 7;
+    QTest::newRow("Down to the next tab") << false << 4 << int(Qt::Key_Down) << none << 5;
+    QTest::newRow("Up to the previous tab") << false << 4 << int(Qt::Key_Up) << none << 3;
+    QTest::newRow("Home to the first tab") << false << 5 << int(Qt::Key_Home) << none << 0;
+    QTest::newRow("End to the last tab") << false << 1 << int(Qt::Key_End) << none << 7;
+    // Ctrl with Tab, Shift+Tab, Page Down and Page Up switch pages from the tabs and from within a page.
     const int ctrl = Qt::ControlModifier;
     const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     for (const bool fromTextBox : {false, true}) {
@@ -304,7 +275,7 @@ void TestTabControl::pageSwitchingKeys_data()
     }
 }
 
-void TestTabControl::pageSwitchingKeys()
+void TestTabControl::keys()
 {
     QFETCH(bool, fromTextBox);
     QFETCH(int, from);
@@ -435,69 +406,6 @@ void TestTabControl::accessibleMembersFollowTheTabs()
     QCOMPARE(custom->text(QAccessible::Name), QStringLiteral("Custom"));
     QCOMPARE(control->child(-1), nullptr);
     QCOMPARE(control->child(control->childCount()), nullptr);
-}
-
-void TestTabControl::accessibleSelectedState_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < captions.size(); ++page)
-        QTest::addRow("%s", qPrintable(captions.at(page))) << page;
-}
-
-void TestTabControl::accessibleSelectedState()
-{
-    QFETCH(int, page);
-    Dialog dialog;
-    QVERIFY(dialog.show());
-    dialog.tabs->setCurrentPage(page);
-    for (int i = 0; i < captions.size(); ++i) {
-        const QAccessible::State state = accessibleTab(dialog.tabs, i)->state();
-        QVERIFY(state.selectable);
-        QCOMPARE(bool(state.selected), i == page);
-        QVERIFY(!state.invisible);
-    }
-}
-
-void TestTabControl::accessiblePressSelectsPage_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < captions.size(); ++page)
-        QTest::addRow("%s", qPrintable(captions.at(page))) << page;
-}
-
-void TestTabControl::accessiblePressSelectsPage()
-{
-    QFETCH(int, page);
-    Dialog dialog;
-    QVERIFY(dialog.show());
-    dialog.tabs->setCurrentPage((page + 1) % 8);
-    QSignalSpy changes(dialog.tabs, &TabControl::currentPageChanged);
-    QAccessibleInterface *tab = accessibleTab(dialog.tabs, page);
-    tab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    verifyOnlyPageShown(dialog.tabs, page);
-    QVERIFY(tab->state().selected);
-    QCOMPARE(changes.count(), 1);
-}
-
-void TestTabControl::accessibleFocusIsOnCurrentTab()
-{
-    Dialog dialog;
-    QVERIFY(dialog.activate());
-    dialog.tabs->setCurrentPage(3);
-    dialog.tabs->setFocus();
-    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(dialog.tabs);
-    QCOMPARE(control->focusChild(), control->child(3));
-    QVERIFY(control->child(3)->state().focused);
-    QVERIFY(!control->child(2)->state().focused);
-
-    dialog.textBoxes.at(3)->setFocus();
-    QVERIFY(!control->child(3)->state().focused);
-
-    // Focusing a tab through assistive technology selects its page and puts the keyboard on the tabs.
-    control->child(6)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
-    verifyOnlyPageShown(dialog.tabs, 6);
-    QVERIFY(dialog.tabs->hasFocus());
-    QVERIFY(control->child(6)->state().focused);
 }
 
 QTEST_MAIN(TestTabControl)

@@ -54,7 +54,7 @@ void TestWindow::init()
     m_messages.clear();
 
     m_driver.open();
-    QTRY_COMPARE(WindowDriver::listed(find<FileList>("FileBox")), QStringList{"PUZZLE.GB"});
+    QTRY_COMPARE(rowTexts(*find<FileList>("FileBox")), QStringList{"PUZZLE.GB"});
 }
 
 void TestWindow::cleanup()

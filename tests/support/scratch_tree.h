@@ -3,8 +3,10 @@
 // Scratch files and folders for the tests, driven with bytes so that any name at all can be made.
 
 #include <QByteArray>
+#include <QString>
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,4 +55,10 @@ inline bool removeTree(const QByteArray &path)
         ::closedir(folder);
     }
     return ::rmdir(path.constData()) == 0;
+}
+
+// The reason that the system gives for `error`, as messages show it.
+inline QString reasonFor(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }

@@ -2,6 +2,7 @@
 
 // Drives the launcher's window as a person would: controls found by their names, clicked with the mouse.
 
+#include "support/item_views.h"
 #include "ui/directory_list.h"
 #include "ui/file_list.h"
 #include "ui/quibrel.h"
@@ -25,8 +26,8 @@ template <typename T> T *controlOf(const quibrel::Quibrel *window, const char *n
 
 class WindowDriver {
 public:
-    // Makes the window, gives it its load event and shows it at 800 x 600, as maximized on a small screen, and
-    // waits until its lists are read. `beforeLoad` may prepare the window first.
+    // Makes the window, gives it its load event and shows it at 800 x 600, as maximized on a small screen,
+    // and waits until its lists are read. `beforeLoad` may prepare the window first.
     void open(const std::function<void(quibrel::Quibrel &)> &beforeLoad = {})
     {
         m_window = std::make_unique<quibrel::Quibrel>();
@@ -45,39 +46,17 @@ public:
     // The control `name`, which must exist and be a `T`.
     template <typename T> T *find(const char *name) const { return controlOf<T>(m_window.get(), name); }
 
-    // The texts of a list's items, in their order.
-    static QStringList listed(const QAbstractItemView *list)
-    {
-        QStringList texts;
-        for (int row = 0; row < list->model()->rowCount(); ++row)
-            texts << list->model()->index(row, 0).data().toString();
-        return texts;
-    }
-
-    // The first item whose `role` data is `value`; invalid when there is none.
-    static QModelIndex item(const QAbstractItemView *list, const QString &value, int role = Qt::DisplayRole)
-    {
-        for (int row = 0; row < list->model()->rowCount(); ++row) {
-            const QModelIndex index = list->model()->index(row, 0);
-            if (index.data(role).toString() == value)
-                return index;
-        }
-        return {};
-    }
-
-    // Marks the item and double-clicks it, once it is in the list.
+    // Marks the row whose `role` data is `value` and double-clicks it, once it is in the list.
     static void doubleClick(QAbstractItemView *list, const QString &value, int role = Qt::DisplayRole)
     {
-        QTRY_VERIFY2(item(list, value, role).isValid(), qPrintable(value));
-        doubleClick(list, item(list, value, role));
+        QTRY_VERIFY2(rowTexts(*list, role).contains(value), qPrintable(value));
+        doubleClick(list, list->model()->index(int(rowTexts(*list, role).indexOf(value)), 0));
     }
 
     static void doubleClick(QAbstractItemView *list, const QModelIndex &index)
     {
         list->scrollTo(index);
-        const QPoint at = list->visualRect(index).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        doubleClickAt(list->viewport(), list->visualRect(index).center());
     }
 
     void showPage(int page)
