@@ -13,11 +13,6 @@ namespace quibrel {
 
 namespace {
 
-QString errorText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 enum class Kind { Yes, No, Unknown };
 
 // The entry's kind from the directory itself, sparing a stat for nearly every entry.

@@ -96,13 +96,18 @@ QByteArray encodeFileName(const QString &name)
     return bytes;
 }
 
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 QString currentWorkingDirectory(QString *error)
 {
     std::vector<char> buffer(4096);
     while (!getcwd(buffer.data(), buffer.size())) {
         if (errno != ERANGE) {
             if (error)
-                *error = QString::fromLocal8Bit(std::strerror(errno));
+                *error = errorText(errno);
             return {};
         }
         buffer.resize(buffer.size() * 2);

@@ -11,6 +11,9 @@ namespace quibrel {
 QString decodeFileName(const QByteArray &bytes);
 QByteArray encodeFileName(const QString &name);
 
+// The operating system's words for the error number `error`.
+QString errorText(int error);
+
 // The process's current working directory; an empty text and the reason in `error` when it cannot be read.
 QString currentWorkingDirectory(QString *error);
 

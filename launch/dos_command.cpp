@@ -18,7 +18,7 @@ QString batchText(QString text)
 // The command that mounts `folder` as `drive`; empty, with the reason in `refusal`, where it cannot be.
 QString mountCommand(QChar drive, const QString &folder, QString *refusal)
 {
-    if (folder.contains(QLatin1Char('"'))) {
+    if (!dosBoxCanMount(folder)) {
         *refusal =
             QStringLiteral("DOSBox cannot mount the folder %1: its name holds a double quote").arg(folder);
         return {};
@@ -41,6 +41,11 @@ QChar redirection(const QString &tail)
 }
 
 } // namespace
+
+bool dosBoxCanMount(const QString &folder)
+{
+    return !folder.contains(QLatin1Char('"'));
+}
 
 bool isDosName(const QString &name)
 {

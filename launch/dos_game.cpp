@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace quibrel {
@@ -20,15 +19,10 @@ namespace {
 // another case.
 bool dosShowsAsItself(const QString &folder, const QString &name)
 {
-    if (!isDosName(name) || folder.contains(QLatin1Char('"')))
+    if (!isDosName(name) || !dosBoxCanMount(folder))
         return false;
     const QStringList alike = QDir(folder).entryList({name}, QDir::AllEntries | QDir::Hidden | QDir::System);
     return alike.size() == 1;
-}
-
-QString reasonOf(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Where the launcher keeps stand-ins for games that DOS cannot name.
@@ -60,7 +54,7 @@ DosGame dosGame(const QString &path, QString *error)
     if ((::unlink(link.constData()) != 0 && errno != ENOENT) ||
         ::symlink(target.constData(), link.constData()) != 0) {
         *error = QStringLiteral("the link %1 to the game cannot be made: %2")
-                     .arg(decodeFileName(link), reasonOf(errno));
+                     .arg(decodeFileName(link), errorText(errno));
         return {};
     }
     return {folder, name};

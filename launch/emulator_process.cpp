@@ -180,8 +180,7 @@ bool startInDosBox(const EmulatorCommand &command, QString *error)
     const int failure = spawnDetached(dosbox, QStringList{QStringLiteral("dosbox")} + arguments,
                                       environmentForDosBox().data());
     if (failure != 0)
-        *error = QStringLiteral("DOSBox cannot be started: %1")
-                     .arg(QString::fromLocal8Bit(std::strerror(failure)));
+        *error = QStringLiteral("DOSBox cannot be started: %1").arg(errorText(failure));
     return failure == 0;
 }
 
@@ -205,7 +204,7 @@ bool startDetached(const EmulatorCommand &command, QString *error)
     }
     }
     if (failure != 0)
-        *error = QString::fromLocal8Bit(std::strerror(failure));
+        *error = errorText(failure);
     return failure == 0;
 }
 
